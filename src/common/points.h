@@ -1,0 +1,27 @@
+#pragma once
+
+#include <boost/rational.hpp>
+#include <cstdint>
+#include <optional>
+
+// Championship points: an exact fraction with a 32-bit numerator and denominator, always in
+// lowest terms with a positive denominator (0 is 0/1).
+//
+// Boost's own arithmetic on this type wraps silently (or traps) when a result leaves 32 bits, so
+// sums and quotients go through the checked functions below; each gives nothing when the exact
+// result cannot be held, and the caller reports the overflow with the name it concerns.
+using points_value = boost::rational<std::int32_t>;
+
+// numerator/denominator reduced to lowest terms; nothing when the denominator is 0 or the
+// reduced fraction does not fit (for example -2147483648/-1).
+std::optional<points_value> make_points(std::int64_t numerator, std::int64_t denominator);
+
+// a + b, exactly.
+std::optional<points_value> checked_sum(points_value a, points_value b);
+
+// a / divisor, exactly. Precondition: divisor > 0.
+std::optional<points_value> checked_quotient(points_value a, std::int32_t divisor);
+
+// Exact three-way comparison: negative, zero or positive as a is less than, equal to or greater
+// than b.
+int compare_points(points_value a, points_value b);

@@ -1,0 +1,194 @@
+#include "console/console.h"
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <streambuf>
+
+#include "console/console_platform.h"
+
+namespace {
+
+// Decodes the UTF-8 bytes written to it, loosely and incrementally, and hands every complete code
+// point to a standard stream as UTF-16 units. It has no put area, so every byte reaches overflow.
+class wconvert_buffer final : public std::streambuf {
+public:
+    explicit wconvert_buffer(console_platform::target target) : target(target) {}
+    ~wconvert_buffer() override = default;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::eof();
+        }
+        const auto b = static_cast<unsigned char>(traits_type::to_char_type(c));
+        if (b < 0x80) {
+            code_point = b;
+            pending = 0;  // an unfinished sequence is abandoned
+            emit();
+        } else if (b >= 0xF0) {
+            code_point = std::uint32_t{b & 0x07u} << 18;
+            pending = 3;
+        } else if (b >= 0xE0) {
+            code_point = std::uint32_t{b & 0x0Fu} << 12;
+            pending = 2;
+        } else if (b >= 0xC0) {
+            code_point = std::uint32_t{b & 0x1Fu} << 6;
+            pending = 1;
+        } else if (pending > 0) {  // continuation byte; dropped when nothing is pending
+            --pending;
+            code_point |= std::uint32_t{b & 0x3Fu} << (6 * pending);
+            if (pending == 0) {
+                emit();
+            }
+        }
+        return c;
+    }
+
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        for (std::streamsize i = 0; i < n; ++i) {
+            overflow(traits_type::to_int_type(s[i]));
+        }
+        return n;
+    }
+
+    int sync() override { return console_platform::flush(target); }
+
+private:
+    void emit() {
+        if (code_point < 0x10000) {
+            const auto unit = static_cast<char16_t>(code_point);
+            console_platform::put_units(target, &unit, 1);
+        } else {
+            const char16_t pair[2] = {
+                static_cast<char16_t>(0xD800 + (((code_point - 0x10000) >> 10) & 0x3FF)),
+                static_cast<char16_t>(0xDC00 + (code_point & 0x3FF)),
+            };
+            console_platform::put_units(target, pair, 2);
+        }
+    }
+
+    console_platform::target target;
+    int pending = 0;              // continuation bytes still expected
+    std::uint32_t code_point = 0;  // the code point being assembled
+};
+
+// The buffer `error_stream` starts with. It holds nothing itself: the first character that reaches
+// it moves both streams to the console. Until then `log_stream` writes into `log_buffer`, whose
+// text becomes "rostrum.log" when the program ends without having switched.
+class initial_cerrbuf final : public std::streambuf {
+public:
+    ~initial_cerrbuf() override;
+
+    std::stringbuf* log_buffer_ptr() { return &log_buffer; }
+
+protected:
+    int_type overflow(int_type c) override;
+
+private:
+    bool switched = false;
+    std::stringbuf log_buffer{std::ios_base::out};
+};
+
+// Constructed in this order, destroyed in the reverse order after the program run.
+wconvert_buffer wcerr_buffer(console_platform::target::standard_error);
+wconvert_buffer wcout_buffer(console_platform::target::standard_output);
+initial_cerrbuf initial_buffer;
+
+}  // namespace
+
+std::ostream error_stream(&initial_buffer);
+std::ostream log_stream(initial_buffer.log_buffer_ptr());
+
+namespace {
+
+initial_cerrbuf::~initial_cerrbuf() {
+    if (switched) {
+        return;
+    }
+    // Failures to create or write the log file are silent.
+    std::ofstream file("rostrum.log", std::ios_base::out | std::ios_base::trunc |
+                                          std::ios_base::binary);
+    if (file) {
+        file << "foo\n" << log_buffer.str();
+        file.flush();
+    }
+}
+
+initial_cerrbuf::int_type initial_cerrbuf::overflow(int_type c) {
+    if (!switched) {
+        error_stream.rdbuf(&wcerr_buffer);
+        error_stream.clear();
+        log_stream.rdbuf(&wcout_buffer);
+        log_stream.clear();
+        log_stream << log_buffer.str();
+        log_buffer.str({});
+        switched = true;
+    }
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    return wcerr_buffer.sputc(traits_type::to_char_type(c));
+}
+
+}  // namespace
+
+void set_up_console() { console_platform::set_up(); }
+
+void wait_for_enter(bool exiting) {
+    error_stream << (exiting ? "Press enter to exit" : "Press enter to continue") << std::flush;
+    char32_t c = 0;
+    while (console_platform::read_input_char(c) && c != U'\n') {
+    }
+}
+
+void report_fatal_error(const std::exception& error) {
+    error_stream << "fatal error: " << error.what();
+    if (dynamic_cast<const std::range_error*>(&error) != nullptr) {
+        error_stream << "\nmake sure all configuration files are saved in UTF-8 encoding";
+    }
+    error_stream << std::endl;
+    wait_for_enter(true);
+}
+
+std::string wide_to_utf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3);
+    const auto append = [&out](char32_t c) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit == 0xFFFE || unit == 0xFFFF) {
+            append(0xFFFD);
+        } else if (unit < 0xD800 || unit > 0xDFFF) {
+            append(unit);
+        } else if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            append(0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00));
+            ++i;
+        } else {
+            append(0xFFFD);
+        }
+    }
+    return out;
+}
+
+std::string path_to_utf8(const std::filesystem::path& path) {
+    return console_platform::path_to_utf8(path);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <exception>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+// The program's two output streams. Both take UTF-8 text.
+//
+// Until something is written to `error_stream`, the console stays silent: progress text written
+// to `log_stream` is held in memory, and when the program ends it is saved to "rostrum.log" in the
+// working directory (after the line "foo"). The first character written to `error_stream` moves
+// both streams to the console for good: the held progress text goes to standard output first,
+// then the error text to standard error, and no log file is written.
+extern std::ostream error_stream;  // warnings, errors, prompts
+extern std::ostream log_stream;    // progress text
+
+// Prepares the console for UTF-8 output. The program calls it first, before writing anything.
+void set_up_console();
+
+// Writes "Press enter to exit" (exiting) or "Press enter to continue" to `error_stream`, then
+// reads standard input up to a line feed, its end or an input error.
+void wait_for_enter(bool exiting);
+
+// Reports a fatal error on `error_stream` ("fatal error: " and the message; for a
+// std::range_error also the hint about UTF-8 configuration files) and waits for Enter.
+void report_fatal_error(const std::exception& error);
+
+// UTF-16 to UTF-8; a unit 0xFFFE or 0xFFFF and a surrogate without its partner become U+FFFD.
+std::string wide_to_utf8(std::u16string_view text);
+#ifdef _WIN32
+std::string wide_to_utf8(const std::wstring& text);
+#endif
+
+// A path as UTF-8 text, for messages and template names.
+std::string path_to_utf8(const std::filesystem::path& path);

@@ -1,0 +1,73 @@
+// The console behaviour that belongs to the whole process, observed from outside through a small
+// driver program: what reaches standard output and standard error, and whether the log file
+// appears.
+#include <gtest/gtest.h>
+
+#include "process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+process_result run_driver(const temp_dir& dir, const std::string& scenario,
+                          const std::string& input = "") {
+    return run_process({CONSOLE_TEST_DRIVER, scenario}, dir.path(), input);
+}
+
+TEST(console_process, clean_run_is_silent_and_leaves_the_log_file) {
+    const temp_dir dir;
+    write_file(dir.path() / "rostrum.log", "an older log that is longer than the new one\n");
+    const auto result = run_driver(dir, "progress");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read_file(dir.path() / "rostrum.log"),
+              "foo\nentering event directory: ev1\n  parsing MPR: r\xC3\xA9sum\xC3\xA9.mpr: race\n");
+}
+
+TEST(console_process, first_error_moves_held_progress_text_to_the_console) {
+    const temp_dir dir;
+    write_file(dir.path() / "rostrum.log", "kept\n");
+    const auto result = run_driver(dir, "warning");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.out, "entering event directory: ev1\n  parsing MPR: q.mpr: qualifying\n");
+    EXPECT_EQ(result.err, "\n  warning: unable to write ./ev1/race.html\ndone\n");
+    EXPECT_EQ(read_file(dir.path() / "rostrum.log"), "kept\n");
+}
+
+TEST(console_process, no_log_file_after_an_error) {
+    const temp_dir dir;
+    run_driver(dir, "warning");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "rostrum.log"));
+}
+
+TEST(console_process, utf8_is_decoded_across_writes_and_damage_is_dropped) {
+    const temp_dir dir;
+    // A four-byte character split over two writes arrives whole.
+    EXPECT_EQ(run_driver(dir, "split").err, "\xF0\x9F\x98\x80\n");
+    // Two bytes of a three-byte sequence then an ASCII letter: the sequence is abandoned; a
+    // continuation byte with nothing pending is dropped.
+    EXPECT_EQ(run_driver(dir, "abandoned").err, "AB\n");
+}
+
+TEST(console_process, prompts_wait_for_a_line_or_the_end_of_input) {
+    const temp_dir dir;
+    auto result = run_driver(dir, "prompt");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "Press enter to continue|Press enter to exit");
+    result = run_driver(dir, "prompt", "first line\nsecond line\n");
+    EXPECT_EQ(result.err, "Press enter to continue|Press enter to exit");
+}
+
+TEST(console_process, fatal_error_report_adds_the_utf8_hint_to_a_conversion_failure) {
+    const temp_dir dir;
+    const auto result = run_driver(dir, "fatal");
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "fatal error: bad conversion\n"
+              "make sure all configuration files are saved in UTF-8 encoding\n"
+              "Press enter to exit");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "rostrum.log"));
+}
+
+}  // namespace

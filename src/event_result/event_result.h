@@ -1,0 +1,119 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "common/insertion_ordered.h"
+#include "common/points.h"
+#include "event_result/replay.h"
+#include "lfs_codec/name_key.h"
+#include "options/option_set.h"
+
+// One driver in the qualifying result.
+struct qualifying_row {
+    name_key key;
+    std::string name;  // display name, UTF-8
+    std::string car;
+    std::int64_t best_lap_ms = 0;
+    std::uint32_t mass_kg = 0;
+    std::uint32_t intake_percent = 0;
+};
+
+// One driver in the race result.
+struct race_row {
+    name_key key;
+    std::string name;  // display name, UTF-8
+    std::string car;
+    std::uint32_t mass_kg = 0;
+    std::uint32_t intake_percent = 0;
+    std::int32_t grid_slot = 0;  // 0 when the replay has none for the driver
+    std::int32_t climb = 0;      // grid slot minus finishing position, set by award_points
+    std::int64_t total_time_ms = 0;  // the replay's total time plus configured time penalties
+    std::int64_t best_lap_ms = 0;
+    std::int64_t gap_ms = 0;  // total_time_ms minus that of the first classified row
+    std::int32_t laps = 0;
+};
+
+// All qualifying replays of an event merged: every driver keeps his best lap.
+struct qualifying_result {
+    std::vector<qualifying_row> results;      // classified drivers, best lap ascending
+    std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
+    std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
+    insertion_ordered_set<std::string> track_ids;  // one per distinct track
+    // The earliest start time of the merged replays (seconds since 1970, UTC).
+    std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
+};
+
+// The event's race replay.
+struct race_result {
+    std::vector<race_row> results;      // classified drivers in finishing order
+    std::vector<race_row> dsq_results;  // disqualified drivers in replay order
+    std::unordered_set<name_key> seen;
+    std::string track_id;
+    std::string race_length;  // "20 laps of", "1 hours of", "Practice session in"
+    std::int64_t start_time = 0;
+    std::int32_t grid_size = 0;
+};
+
+// One item of a driver's points breakdown.
+struct score_item {
+    points_value points{0};
+    std::string reason;  // "1st", "3rd on grid", "fastest lap", a modification's label, ...
+};
+
+// One driver's result for an event.
+struct score_entry {
+    std::optional<std::int32_t> finish_position;      // among the race's classified drivers
+    std::optional<std::int32_t> qualifying_position;  // among the classified qualifiers
+    std::string name;  // display name from the race row, else from the qualifying row
+    bool fastest_lap = false;
+    bool highest_climber = false;
+    bool handicap = false;  // his race row has a mass or intake handicap
+    points_value points{0};               // the sum of the breakdown
+    std::vector<score_item> breakdown;    // in the order awarded
+};
+
+// The event's points table, one entry per classified driver, in the order entries were created.
+using score_table = insertion_ordered_map<name_key, score_entry>;
+
+// One event directory's results.
+struct event_result {
+    std::optional<qualifying_result> qualifying;  // present once a qualifying replay was merged
+    std::optional<race_result> race;              // present once the race replay was read
+    bool complete = true;  // false when the event cannot be scored
+    bool pause = false;    // a warning about this event was printed; the run waits for Enter
+    score_table scores;
+    // The options in force: the event's own set, or the global set shared with the run.
+    std::shared_ptr<const options::option_set> options;
+
+    // The race's start time when there is a race, else the qualifying start time. Throws
+    // std::runtime_error "start_time() called on invalid event" when there is neither.
+    std::int64_t start_time() const;
+};
+
+// The race length text of a header's race length code: "Practice session in", "20 laps of",
+// "600 laps of", "1 hours of".
+std::string race_length_text(std::uint8_t code);
+
+// The name shown for a driver: his forced name when the options have one, else his nickname
+// decoded to UTF-8.
+std::string display_name(const options::option_set& options, const name_key& key,
+                         std::string_view nickname);
+
+// The race result of a race replay: hidden drivers and duplicate entries dropped (a duplicate
+// with a warning on the log stream), disqualified drivers on their own list, time penalties added
+// and penalised rows re-inserted, gaps to the winner computed.
+race_result build_race_result(const options::option_set& options, const replay& race);
+
+// An empty qualifying result.
+qualifying_result new_qualifying_result();
+
+// Merges one qualifying replay into the event's qualifying result.
+void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
+                      const replay& session);

@@ -1,0 +1,135 @@
+#include "event_result/replay.h"
+
+#include <fstream>
+#include <stdexcept>
+#include <string_view>
+
+#include "console/console.h"
+
+namespace {
+
+// Bounds-checked little-endian reads from a block of bytes.
+class byte_view {
+public:
+    explicit byte_view(std::string_view bytes) : bytes(bytes) {}
+
+    std::uint8_t u8(std::size_t offset) const { return static_cast<std::uint8_t>(at(offset, 1)[0]); }
+
+    std::uint16_t u16(std::size_t offset) const {
+        const std::string_view b = at(offset, 2);
+        return static_cast<std::uint16_t>(byte(b, 0) | byte(b, 1) << 8);
+    }
+
+    std::int32_t i32(std::size_t offset) const {
+        const std::string_view b = at(offset, 4);
+        const std::uint32_t value = byte(b, 0) | byte(b, 1) << 8 | byte(b, 2) << 16 |
+                                    static_cast<std::uint32_t>(byte(b, 3)) << 24;
+        return static_cast<std::int32_t>(value);
+    }
+
+    // The field's bytes up to its first zero byte, or the whole field.
+    std::string text(std::size_t offset, std::size_t size) const {
+        const std::string_view field = at(offset, size);
+        return std::string(field.substr(0, field.find('\0')));
+    }
+
+private:
+    static std::uint32_t byte(std::string_view b, std::size_t i) {
+        return static_cast<unsigned char>(b[i]);
+    }
+
+    std::string_view at(std::size_t offset, std::size_t size) const {
+        if (offset > bytes.size() || size > bytes.size() - offset) {
+            throw std::out_of_range("replay field at offset " + std::to_string(offset) +
+                                    " lies beyond its " + std::to_string(bytes.size()) + " bytes");
+        }
+        return bytes.substr(offset, size);
+    }
+
+    std::string_view bytes;
+};
+
+replay_record parse_record(byte_view record) {
+    replay_record r;
+    r.nickname = record.text(0, 32);
+    r.car = record.text(32, 4);
+    r.user_name = record.text(36, 24);
+    r.laps = record.u16(60);
+    r.flags = record.u8(64);
+    r.total_time_ms = record.i32(68);
+    r.best_lap_ms = record.i32(72);
+    r.grid_slot = record.u8(77);
+    r.mass_kg = record.u8(78);
+    r.intake_percent = record.u8(79);
+    return r;
+}
+
+}  // namespace
+
+race_length decode_race_length(std::uint8_t code) {
+    if (code == 0) {
+        return {race_length::unit::practice, 0};
+    }
+    if (code < 100) {
+        return {race_length::unit::laps, code};
+    }
+    if (code <= 190) {
+        return {race_length::unit::laps, (code - 90) * 10};
+    }
+    return {race_length::unit::hours, code - 190};
+}
+
+replay read_replay(const std::filesystem::path& path) {
+    const auto invalid = [&path] { return std::runtime_error("invalid MPR: " + path_to_utf8(path)); };
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw invalid();
+    }
+    std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
+    if (!file) {
+        throw invalid();
+    }
+    std::string header(replay_header_size, '\0');
+    if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
+        throw invalid();
+    }
+    if (header.compare(0, 6, "LFSMPR") != 0) {
+        throw invalid();
+    }
+    const byte_view head(header);
+    const std::size_t count = head.u8(75);
+    std::string records(count * replay_record_size, '\0');
+    if (!file.read(records.data(), static_cast<std::streamsize>(records.size()))) {
+        throw invalid();
+    }
+
+    replay r;
+    r.start_flag = head.u8(9);
+    r.race_length_code = head.u8(20);
+    r.grid_size = head.u8(23);
+    r.track_id = head.text(32, 4);
+    r.start_time = head.i32(36);
+    r.records.reserve(count);
+    const std::string_view all(records);
+    for (std::size_t i = 0; i < count; ++i) {
+        r.records.push_back(
+            parse_record(byte_view(all.substr(i * replay_record_size, replay_record_size))));
+    }
+    return r;
+}
+
+session_kind replay_kind(const replay& r) {
+    for (std::size_t i = 0; i < r.records.size(); ++i) {
+        if (r.records[i].laps != 0 ||
+            (i > 0 && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
+            return session_kind::race;
+        }
+    }
+    return session_kind::qualifying;
+}
+
+void check_race_start(const replay& r, const std::filesystem::path& path) {
+    if (r.start_flag != 0) {
+        throw std::runtime_error("incomplete race MPR (no start): " + path_to_utf8(path));
+    }
+}

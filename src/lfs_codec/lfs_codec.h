@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The simulator's text: 8-bit strings in Windows code pages, switched inside a string by caret
+// escapes ("^L" code page 1252, "^J" 932, ...), with colour codes "^0" to "^9" and escapes for the
+// characters its names may not hold ("^v" for "|", "^^" for "^", ...).
+namespace lfs_codec {
+
+// Replaces `out` with the UTF-8 decoding of `text` (the raw bytes up to the first zero byte).
+// Never fails: a damaged character decodes to U+FFFD and decoding goes on.
+void decode(std::string_view text, std::string& out);
+
+// Appends the UTF-8 form (one to three bytes) of one UTF-16 unit.
+void append_utf8(std::string& out, std::uint16_t unit);
+
+}  // namespace lfs_codec

@@ -1,0 +1,29 @@
+#include "lfs_codec/name_key.h"
+
+#include "lfs_codec/codepage.h"
+#include "lfs_codec/lfs_codec.h"
+
+std::string fold_case(std::string_view bytes) {
+    std::string folded(bytes);
+    for (char& c : folded) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+            c = static_cast<char>(b + 0x20);
+        }
+    }
+    return folded;
+}
+
+name_key make_name_key(std::string_view raw) {
+    name_key key{fold_case(raw), {}};
+    key.display.reserve(raw.size() * 3);
+    const auto& latin1 = lfs_codec::codepage::latin1::instance();
+    while (!raw.empty()) {
+        lfs_codec::append_utf8(key.display, latin1.next(raw));
+    }
+    return key;
+}
+
+name_key make_config_name_key(std::string_view utf8) {
+    return {fold_case(lfs_codec::codepage::latin1::encode(utf8)), std::string(utf8)};
+}

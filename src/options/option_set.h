@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "common/points.h"
+#include "lfs_codec/name_key.h"
+
+// Every setting of a run: the global set read from the championship's "rostrum.conf", and the set
+// of an event directory with its own "rostrum.conf" (a copy of the global set with the event's
+// file read over it).
+namespace options {
+
+// How a bonus won by several tied drivers is handed out.
+enum class shared_points_mode : std::int32_t {
+    award_all = 0,       // "award-all": every tied driver gets the full award
+    divide_between = 1,  // "divide-between": the award is divided equally among them
+    award_first = 2,     // "award-first": only the first of them gets it
+};
+
+// A column of a result or summary table.
+enum class column_type : std::int32_t {
+    position = 0,
+    driver = 1,
+    team = 2,
+    points = 3,
+    summary = 4,
+    grid_slot = 5,
+    handicap = 6,
+    finish_time = 7,
+    best_lap = 8,
+    car = 9,
+    change = 10,
+};
+
+// The configuration name of a column type ("grid-slot" for grid_slot, ...).
+std::string_view column_name(column_type column);
+
+// One point value.
+struct point_type {
+    points_value value{0};
+};
+
+// Points by position: entry i is for position i + 1; positions beyond the end score nothing.
+struct scoring_positions {
+    std::vector<points_value> points;
+    // When a session has fewer participants n than the table's length, position p scores the
+    // entry for position p + (length - n), so that the last participant gets the last entry.
+    bool reduced = false;
+};
+
+struct column_list {
+    std::vector<column_type> columns;
+};
+
+// A manual change of a driver's points for an event.
+struct points_modification {
+    points_value points{0};  // may be negative
+    std::string label;       // never empty ("custom" when the file gives none)
+};
+
+struct option_set {
+    scoring_positions race_points{{10, 6, 4, 3, 2, 1}, false};
+    scoring_positions qualifying_points;
+    scoring_positions grid_points;
+    bool reduced_points = false;  // copied into the `reduced` flag of the three tables
+    point_type fastest_qualifier;
+    point_type fastest_qualifier_to_finish;  // the fastest qualifier among the race finishers
+    point_type highest_climber;
+    point_type highest_climber_with_qualifying_time;
+    point_type highest_climber_from_qualifying_position;
+    point_type fastest_lap;
+    shared_points_mode shared_points_mode_fastest_lap = shared_points_mode::award_all;
+    shared_points_mode shared_points_mode_fastest_qualifier = shared_points_mode::award_all;
+    shared_points_mode shared_points_mode_highest_climber = shared_points_mode::award_all;
+    column_list qualifying_columns{{column_type::position, column_type::driver, column_type::team,
+                                    column_type::car, column_type::best_lap,
+                                    column_type::handicap}};
+    column_list race_columns{{column_type::position, column_type::driver, column_type::team,
+                              column_type::points, column_type::grid_slot, column_type::car,
+                              column_type::finish_time, column_type::best_lap,
+                              column_type::handicap}};
+    column_list summary_columns{{column_type::position, column_type::driver, column_type::team,
+                                 column_type::points, column_type::summary}};
+    column_list team_summary_columns{{column_type::position, column_type::team,
+                                      column_type::points}};
+    std::optional<std::string> event_name;  // shown instead of the event's track identifiers
+    // Page templates read from the files named by "template.series" and so on, and the resolved
+    // paths of those files (the templates' names in error messages).
+    std::optional<std::string> series_template;
+    std::optional<std::string> teams_template;
+    std::optional<std::string> race_template;
+    std::optional<std::string> qualifying_template;
+    std::optional<std::filesystem::path> series_template_path;
+    std::optional<std::filesystem::path> teams_template_path;
+    std::optional<std::filesystem::path> race_template_path;
+    std::optional<std::filesystem::path> qualifying_template_path;
+    std::unordered_map<name_key, std::string> forced_names;  // display name forced for a driver
+    std::unordered_map<name_key, std::string> teams;         // team of a driver
+    std::unordered_map<name_key, std::int64_t> time_penalties;  // seconds added to the race time
+    std::unordered_set<name_key> disqualified;
+    std::unordered_set<name_key> hidden;  // left out of the event's results
+    std::unordered_map<name_key, points_modification> points_modifications;
+    // The latest last-write time of the configuration and template files read into this set;
+    // earlier than any file until one is read.
+    std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();
+
+    // The driver's team, or nothing. The view lives as long as the set.
+    std::optional<std::string_view> team_of(const name_key& driver) const;
+    // The driver's forced display name, or nothing. The view lives as long as the set.
+    std::optional<std::string_view> forced_name_of(const name_key& driver) const;
+};
+
+}  // namespace options

@@ -1,0 +1,45 @@
+#include "support/temp_dir.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+temp_dir::temp_dir() {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("rostrum-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            dir = std::move(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("unable to create a temporary directory in " + base.string());
+}
+
+temp_dir::~temp_dir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+void write_file(const std::filesystem::path& path, std::string_view bytes) {
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path());
+    }
+    std::ofstream file(path, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
+    if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
+        throw std::runtime_error("unable to write " + path.string());
+    }
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
+    if (!file) {
+        throw std::runtime_error("unable to read " + path.string());
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}

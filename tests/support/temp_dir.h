@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A new empty directory under the system's temporary directory, removed with its contents when
+// the object is destroyed.
+class temp_dir {
+public:
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+
+    const std::filesystem::path& path() const { return dir; }
+
+private:
+    std::filesystem::path dir;
+};
+
+// Writes `bytes` to a file, creating its parent directories. Throws on failure.
+void write_file(const std::filesystem::path& path, std::string_view bytes);
+
+// The whole content of a file. Throws when it cannot be read.
+std::string read_file(const std::filesystem::path& path);
