@@ -3,6 +3,7 @@
 #include <boost/rational.hpp>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 // Championship points: an exact fraction with a 32-bit numerator and denominator, always in
 // lowest terms with a positive denominator (0 is 0/1).
@@ -25,3 +26,10 @@ std::optional<points_value> checked_quotient(points_value a, std::int32_t diviso
 // Exact three-way comparison: negative, zero or positive as a is less than, equal to or greater
 // than b.
 int compare_points(points_value a, points_value b);
+
+// One item of a driver's points breakdown for an event: the points and why they were given
+// ("1st", "3rd on grid", "fastest lap", a manual change's label).
+struct score_item {
+    points_value points{0};
+    std::string reason;
+};

@@ -61,12 +61,6 @@ struct race_result {
     std::int32_t grid_size = 0;
 };
 
-// One item of a driver's points breakdown.
-struct score_item {
-    points_value points{0};
-    std::string reason;  // "1st", "3rd on grid", "fastest lap", a modification's label, ...
-};
-
 // One driver's result for an event.
 struct score_entry {
     std::optional<std::int32_t> finish_position;      // among the race's classified drivers

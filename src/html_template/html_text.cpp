@@ -1,0 +1,58 @@
+#include "html_template/html_text.h"
+
+#include <sstream>
+
+namespace {
+
+// The escaped form of a byte, or nullptr when it stands for itself.
+const char* escaped(char c) {
+    switch (c) {
+        case '\n': return "&#xA;";
+        case '"': return "&quot;";
+        case '&': return "&amp;";
+        case '<': return "&lt;";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+std::ostream& html_escape(std::ostream& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const char* replacement = escaped(text[i])) {
+            out.write(text.data() + start, static_cast<std::streamsize>(i - start));
+            out << replacement;
+            start = i + 1;
+        }
+    }
+    return out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+}
+
+html_escape_streambuf::int_type html_escape_streambuf::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    const char ch = traits_type::to_char_type(c);
+    if (const char* replacement = escaped(ch)) {
+        const std::string_view text(replacement);
+        const auto size = static_cast<std::streamsize>(text.size());
+        return target->sputn(text.data(), size) == size ? c : traits_type::eof();
+    }
+    return target->sputc(ch);
+}
+
+std::ostream& points_text(std::ostream& out, points_value points) {
+    return out << static_cast<double>(points.numerator()) / static_cast<double>(points.denominator());
+}
+
+std::string points_breakdown_text(const std::vector<score_item>& items) {
+    std::ostringstream text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) {
+            text << " + ";
+        }
+        points_text(text, items[i].points) << " (" << items[i].reason << ")";
+    }
+    return text.str();
+}
