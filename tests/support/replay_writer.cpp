@@ -63,11 +63,11 @@ std::string unescape(std::string_view s) {
     return out;
 }
 
-long long number(const std::string& s, long long min, long long max) {
+long long number(const std::string& s, long long min, long long max, int base = 10) {
     std::size_t used = 0;
     long long value = 0;
     try {
-        value = std::stoll(s, &used, 0);
+        value = std::stoll(s, &used, base);
     } catch (const std::exception&) {
         throw std::runtime_error("not a number: " + s);
     }
@@ -163,7 +163,7 @@ replay_record parse_driver(std::string_view fields_text) {
     r.total_time_ms = time_ms(field(4));
     r.best_lap_ms = time_ms(field(5));
     r.grid_slot = static_cast<std::uint8_t>(number(field(6), 0, 255));
-    r.flags = static_cast<std::uint8_t>(number(field(7), 0, 255));
+    r.flags = static_cast<std::uint8_t>(number(field(7), 0, 255, 0));
     r.mass_kg = static_cast<std::uint8_t>(number(field(8), 0, 255));
     r.intake_percent = static_cast<std::uint8_t>(number(field(9), 0, 255));
     return r;
