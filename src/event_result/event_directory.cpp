@@ -1,0 +1,158 @@
+#include "event_result/event_directory.h"
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "console/console.h"
+#include "event_result/award.h"
+#include "event_result/event_pages.h"
+#include "event_result/replay.h"
+#include "options/config_file.h"
+
+namespace {
+
+bool any_non_zero(const options::scoring_positions& table) {
+    return std::any_of(table.points.begin(), table.points.end(),
+                       [](points_value p) { return p != 0; });
+}
+
+bool asks_for_qualifying_points(const options::option_set& o) {
+    return any_non_zero(o.qualifying_points) || o.fastest_qualifier.value != 0 ||
+           o.fastest_qualifier_to_finish.value != 0 ||
+           o.highest_climber_with_qualifying_time.value != 0;
+}
+
+bool asks_for_race_points(const options::option_set& o) {
+    return any_non_zero(o.race_points) || any_non_zero(o.grid_points) ||
+           o.highest_climber.value != 0 || o.highest_climber_with_qualifying_time.value != 0 ||
+           o.fastest_qualifier_to_finish.value != 0;
+}
+
+// The event's replays, sorted by file name byte by byte so that every platform and file system
+// reads them in the same order.
+std::vector<std::filesystem::path> list_replays(const std::filesystem::path& directory) {
+    std::vector<std::pair<std::string, std::filesystem::path>> replays;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        std::string name = path_to_utf8(entry.path().filename());
+        if (is_replay_name(name)) {
+            replays.emplace_back(std::move(name), entry.path());
+        }
+    }
+    std::sort(replays.begin(), replays.end());
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(replays.size());
+    for (auto& replay : replays) {
+        paths.push_back(std::move(replay.second));
+    }
+    return paths;
+}
+
+// Writes one event page unless it exists and is not older than the newest input of the options.
+void write_page(event_result& event, const std::filesystem::path& directory, const char* name,
+                const std::function<void(event_result&, std::ostream&)>& writer) {
+    const std::filesystem::path page = directory / name;
+    if (std::filesystem::exists(page) &&
+        std::filesystem::last_write_time(page) >= event.options->newest_input_time) {
+        log_stream << "  up-to-date " << name << " exists; not overwriting.\n";
+        return;
+    }
+    std::ofstream file(page, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
+    if (file) {
+        writer(event, file);
+        file.close();
+    }
+    if (!file) {
+        error_stream << "  warning: unable to write " << path_to_utf8(page) << '\n';
+        event.pause = true;
+    }
+}
+
+}  // namespace
+
+bool is_replay_name(const std::string& file_name) {
+    const std::string name = file_name.substr(0, file_name.find(':'));
+    const auto dot = name.rfind('.');
+    if (name == "." || name == ".." || dot == std::string::npos || dot == 0) {
+        return false;
+    }
+    std::string extension = name.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return extension == ".mpr";
+}
+
+event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
+                                     const std::filesystem::path& directory) {
+    event_result event;
+    log_stream << "entering event directory: " << path_to_utf8(directory.filename()) << '\n';
+
+    const std::filesystem::path own_file = directory / "rostrum.conf";
+    if (std::filesystem::exists(own_file)) {
+        log_stream << "  event-specific options detected.\n";
+        auto own = std::make_shared<options::option_set>(*global);
+        if (read_options_file(*own, own_file)) {
+            event.pause = true;  // a value was accepted after a warning: let the organiser read it
+        }
+        event.options = std::move(own);
+    } else {
+        log_stream << "  using global options.\n";
+        event.options = global;
+    }
+    const options::option_set& options = *event.options;
+    if (options.event_name) {
+        log_stream << "  custom name = " << *options.event_name << '\n';
+    }
+
+    for (const std::filesystem::path& path : list_replays(directory)) {
+        log_stream << "  parsing MPR: " << path_to_utf8(path.filename());
+        const replay session = read_replay(path);
+        if (replay_kind(session) == session_kind::qualifying) {
+            log_stream << ": qualifying\n";
+            if (!event.qualifying) {
+                event.qualifying = new_qualifying_result();
+            }
+            merge_qualifying(*event.qualifying, options, session);
+        } else {
+            log_stream << ": race\n";
+            check_race_start(session, path);
+            if (event.race) {
+                throw std::runtime_error("multiple race replays in " + path_to_utf8(directory));
+            }
+            event.race = build_race_result(options, session);
+        }
+    }
+
+    if (!event.qualifying && !event.race) {
+        event.complete = false;
+        log_stream << "  no replays found, skipping directory.\n";
+        return event;
+    }
+    if (!event.qualifying && asks_for_qualifying_points(options)) {
+        event.complete = false;
+        error_stream << "  error: options has qualifying points, yet no qualifying MPR was found\n";
+    }
+    if (event.qualifying) {
+        write_page(event, directory, "qualifying.html", write_qualifying_page);
+    }
+    if (!event.race && asks_for_race_points(options)) {
+        event.complete = false;
+        error_stream << "  error: options has race points, yet no race MPR was found\n";
+    }
+    if (!event.complete) {
+        error_stream << "    points cannot be calculated for this event.\n"
+                        "    skipping result HTML generation.\n"
+                        "    this event will not be included in series summary.\n";
+        event.pause = true;
+        return event;
+    }
+    award_points(event);
+    if (event.race) {
+        write_page(event, directory, "race.html", write_race_page);
+    }
+    return event;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "event_result/event_result.h"
+#include "options/option_set.h"
+
+// Turns one event directory into its scored results and writes its pages.
+//
+// The event's options are `global`, or a copy of it with the directory's own "rostrum.conf" read
+// over it. Its replays (entries whose extension is ".mpr" in any letter case) are read in file
+// name order: qualifying replays are merged, a single race replay gives the race. Then the
+// configured points are checked against the sessions found, "qualifying.html" is written, the
+// points are awarded and "race.html" is written; a page that exists and is not older than the
+// newest configuration or template file behind the options is left alone. Progress goes to
+// log_stream, problems to error_stream.
+//
+// The result's `complete` is clear when the event cannot be scored (no replays, or points asked
+// for a missing session); `pause` is set when a warning about it was printed. Throws on invalid
+// replays, a second race replay, configuration errors and file system errors.
+event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
+                                     const std::filesystem::path& directory);
+
+// True when a directory entry name counts as a replay: its extension (from its last dot, cut at a
+// colon; none for ".", "..", names without a dot and names whose only dot is the first character)
+// is ".mpr" in any letter case.
+bool is_replay_name(const std::string& file_name);

@@ -1,0 +1,283 @@
+#include "event_result/event_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "console/console.h"
+#include "options/config_file.h"
+#include "support/replay_writer.h"
+#include "support/stream_capture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+replay_record driver(const char* user, std::uint16_t laps, std::int32_t total, std::int32_t best,
+                     std::uint8_t grid) {
+    replay_record r;
+    r.nickname = user;
+    r.user_name = user;
+    r.car = "XRT";
+    r.laps = laps;
+    r.total_time_ms = total;
+    r.best_lap_ms = best;
+    r.grid_slot = grid;
+    return r;
+}
+
+replay qualifying_session() {
+    replay r;
+    r.track_id = "BL1";
+    r.start_time = 1000;
+    r.records = {driver("ann", 0, 0, 60000, 0), driver("bob", 0, 0, 61000, 0)};
+    return r;
+}
+
+replay race_session() {
+    replay r;
+    r.track_id = "BL1";
+    r.race_length_code = 3;
+    r.grid_size = 2;
+    r.start_time = 2000;
+    r.records = {driver("bob", 3, 185000, 61000, 2), driver("ann", 3, 186000, 60500, 1)};
+    return r;
+}
+
+// One event folder in a temporary championship, processed with captured console streams.
+struct event_fixture {
+    temp_dir championship;
+    fs::path directory = championship.path() / "ev";
+    std::shared_ptr<options::option_set> global = std::make_shared<options::option_set>();
+    std::string log;
+    std::string errors;
+
+    event_fixture() { fs::create_directory(directory); }
+
+    event_result process() {
+        const stream_capture log_capture(log_stream);
+        const stream_capture error_capture(error_stream);
+        event_result event = process_event_directory(global, directory);
+        log = log_capture.text();
+        errors = error_capture.text();
+        return event;
+    }
+
+    std::string process_error() {
+        try {
+            process();
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+
+    std::string path(const char* name) const { return (directory / name).string(); }
+};
+
+constexpr const char* cannot_calculate =
+    "    points cannot be calculated for this event.\n"
+    "    skipping result HTML generation.\n"
+    "    this event will not be included in series summary.\n";
+
+TEST(event_directory, replay_names) {
+    const struct {
+        const char* name;
+        bool replay;
+    } cases[] = {
+        {"race.mpr", true},   {"race.MPR", true},    {"Race.Mpr", true},  {"a.b.mpr", true},
+        {"..mpr", true},      {"x.mpr:stream", true}, {".mpr", false},     {"mpr", false},
+        {".", false},         {"..", false},          {"race.mpr.txt", false},
+        {"race.mp", false},   {"race.mpr2", false},   {"race:x.mpr", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(is_replay_name(c.name), c.replay) << c.name;
+    }
+}
+
+TEST(event_directory, folder_without_replays_is_skipped_quietly) {
+    event_fixture f;
+    write_file(f.directory / "notes.txt", "no replays here");
+    const event_result event = f.process();
+    EXPECT_FALSE(event.complete);
+    EXPECT_FALSE(event.pause);
+    EXPECT_EQ(f.log,
+              "entering event directory: ev\n"
+              "  using global options.\n"
+              "  no replays found, skipping directory.\n");
+    EXPECT_EQ(f.errors, "");
+    EXPECT_FALSE(fs::exists(f.directory / "qualifying.html"));
+}
+
+TEST(event_directory, qualifying_only_under_race_points_writes_qualifying_and_drops_the_event) {
+    event_fixture f;
+    write_replay_file(f.directory / "q.mpr", qualifying_session());
+    const event_result event = f.process();
+    EXPECT_FALSE(event.complete);
+    EXPECT_TRUE(event.pause);
+    EXPECT_EQ(f.log,
+              "entering event directory: ev\n"
+              "  using global options.\n"
+              "  parsing MPR: q.mpr: qualifying\n");
+    EXPECT_EQ(f.errors,
+              std::string("  error: options has race points, yet no race MPR was found\n") +
+                  cannot_calculate);
+    EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
+    EXPECT_FALSE(fs::exists(f.directory / "race.html"));
+    EXPECT_TRUE(event.scores.empty());
+}
+
+TEST(event_directory, qualifying_only_without_race_points_is_scored_from_qualifying) {
+    event_fixture f;
+    f.global->race_points.points.clear();
+    f.global->qualifying_points.points = {points_value(3), points_value(1)};
+    f.global->fastest_lap.value = 1;  // takes part in neither check
+    write_replay_file(f.directory / "q.mpr", qualifying_session());
+    const event_result event = f.process();
+    EXPECT_TRUE(event.complete);
+    EXPECT_FALSE(event.pause);
+    EXPECT_EQ(f.errors, "");
+    EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
+    EXPECT_FALSE(fs::exists(f.directory / "race.html"));
+    const score_entry* ann = event.scores.find(make_name_key("ann"));
+    ASSERT_NE(ann, nullptr);
+    EXPECT_EQ(ann->points, points_value(3));
+}
+
+TEST(event_directory, race_only_under_a_fastest_qualifier_bonus_writes_nothing) {
+    event_fixture f;
+    f.global->fastest_qualifier.value = 1;
+    write_replay_file(f.directory / "r.mpr", race_session());
+    const event_result event = f.process();
+    EXPECT_FALSE(event.complete);
+    EXPECT_TRUE(event.pause);
+    EXPECT_EQ(f.log,
+              "entering event directory: ev\n"
+              "  using global options.\n"
+              "  parsing MPR: r.mpr: race\n");
+    EXPECT_EQ(f.errors,
+              std::string("  error: options has qualifying points, yet no qualifying MPR was "
+                          "found\n") +
+                  cannot_calculate);
+    EXPECT_FALSE(fs::exists(f.directory / "race.html"));
+}
+
+TEST(event_directory, complete_event_merges_qualifying_replays_and_writes_both_pages) {
+    event_fixture f;
+    replay second = qualifying_session();
+    second.start_time = 900;
+    second.track_id = "BL2";
+    write_replay_file(f.directory / "q1.mpr", qualifying_session());
+    write_replay_file(f.directory / "q2.MPR", second);
+    write_replay_file(f.directory / "race.mpr", race_session());
+    const event_result event = f.process();
+    EXPECT_TRUE(event.complete);
+    EXPECT_FALSE(event.pause);
+    EXPECT_EQ(f.log,
+              "entering event directory: ev\n"
+              "  using global options.\n"
+              "  parsing MPR: q1.mpr: qualifying\n"
+              "  parsing MPR: q2.MPR: qualifying\n"
+              "  parsing MPR: race.mpr: race\n");
+    EXPECT_EQ(f.errors, "");
+    ASSERT_TRUE(event.qualifying);
+    EXPECT_EQ(event.qualifying->track_ids.size(), 2u);
+    EXPECT_EQ(event.start_time(), 2000);
+    EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
+    EXPECT_TRUE(fs::exists(f.directory / "race.html"));
+    EXPECT_EQ(event.scores.find(make_name_key("bob"))->points, points_value(10));
+}
+
+TEST(event_directory, replay_errors_end_the_run) {
+    {
+        event_fixture f;
+        write_replay_file(f.directory / "a.mpr", race_session());
+        write_replay_file(f.directory / "b.mpr", race_session());
+        EXPECT_EQ(f.process_error(), "multiple race replays in " + f.directory.string());
+    }
+    {
+        event_fixture f;
+        replay incomplete = race_session();
+        incomplete.start_flag = 1;
+        write_replay_file(f.directory / "a.mpr", incomplete);
+        EXPECT_EQ(f.process_error(), "incomplete race MPR (no start): " + f.path("a.mpr"));
+    }
+    {
+        // A file named just ".mpr" is no replay; a folder named "x.mpr" is one, and unreadable.
+        event_fixture f;
+        write_file(f.directory / ".mpr", "not a replay");
+        write_replay_file(f.directory / "a.MPR", race_session());
+        fs::create_directory(f.directory / "x.mpr");
+        EXPECT_EQ(f.process_error(), "invalid MPR: " + f.path("x.mpr"));
+    }
+}
+
+TEST(event_directory, event_file_over_a_copy_of_the_global_options) {
+    event_fixture f;
+    write_file(f.directory / "rostrum.conf", "event-name \"Spring Cup\"\npoints\n{\n race \"10;6\"\n}\n");
+    write_replay_file(f.directory / "race.mpr", race_session());
+    write_replay_file(f.directory / "q.mpr", qualifying_session());
+    const event_result event = f.process();
+    EXPECT_EQ(f.log,
+              "entering event directory: ev\n"
+              "  event-specific options detected.\n"
+              "  custom name = Spring Cup\n"
+              "  parsing MPR: q.mpr: qualifying\n"
+              "  parsing MPR: race.mpr: race\n");
+    // The race table was accepted after a warning: the event pauses so that it can be read.
+    EXPECT_EQ(f.errors, "invalid token near 6\n");
+    EXPECT_TRUE(event.complete);
+    EXPECT_TRUE(event.pause);
+    EXPECT_EQ(event.options->race_points.points, std::vector<points_value>{points_value(10)});
+    EXPECT_EQ(f.global->race_points.points.size(), 6u);
+    EXPECT_FALSE(f.global->event_name);
+}
+
+TEST(event_directory, page_that_cannot_be_written_is_a_warning) {
+    event_fixture f;
+    write_replay_file(f.directory / "race.mpr", race_session());
+    write_replay_file(f.directory / "q.mpr", qualifying_session());
+    fs::create_directory(f.directory / "race.html");
+    const auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(f.directory / "race.html", now - std::chrono::hours(1));
+    f.global->newest_input_time = now;
+    const event_result event = f.process();
+    EXPECT_TRUE(event.complete);
+    EXPECT_TRUE(event.pause);
+    EXPECT_EQ(f.errors, "  warning: unable to write " + f.path("race.html") + "\n");
+    EXPECT_TRUE(fs::is_directory(f.directory / "race.html"));
+}
+
+TEST(event_directory, pages_are_rewritten_only_when_older_than_the_newest_input) {
+    event_fixture f;
+    write_replay_file(f.directory / "race.mpr", race_session());
+    write_replay_file(f.directory / "q.mpr", qualifying_session());
+    const auto config_time = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    f.global->newest_input_time = config_time;
+    const struct {
+        std::chrono::seconds page_age;  // relative to the newest input
+        bool rewritten;
+    } cases[] = {{std::chrono::seconds(-60), true},
+                 {std::chrono::seconds(0), false},
+                 {std::chrono::seconds(60), false}};
+    for (const auto& c : cases) {
+        for (const char* page : {"qualifying.html", "race.html"}) {
+            write_file(f.directory / page, "old page");
+            fs::last_write_time(f.directory / page, config_time + c.page_age);
+        }
+        // A replaced replay does not make a page out of date by itself.
+        write_replay_file(f.directory / "race.mpr", race_session());
+        f.process();
+        for (const char* page : {"qualifying.html", "race.html"}) {
+            EXPECT_EQ(read_file(f.directory / page) != "old page", c.rewritten)
+                << page << " " << c.page_age.count();
+        }
+        const std::string up_to_date =
+            "  up-to-date qualifying.html exists; not overwriting.\n"
+            "  up-to-date race.html exists; not overwriting.\n";
+        EXPECT_EQ(f.log.find(up_to_date) != std::string::npos, !c.rewritten) << f.log;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// Runs the real rostrum program in temporary championship folders and compares everything it
+// prints and writes with the expectations of each case.
+//
+// A case is a folder under cases/ holding:
+//   input/             the championship folder; every "NAME.mpr.txt" replay description becomes
+//                      "NAME.mpr" (tests/support/replay_writer.h), every other file is copied
+//   stdin              optional: the program's standard input (empty when absent)
+//   expected/stdout    what the program writes to standard output
+//   expected/stderr    what it writes to standard error
+//   expected/exit_code its exit code
+//   expected/files/    every file the run creates or changes, with its exact bytes
+// After the run the folder must hold exactly the input files and the expected files, each with
+// its expected bytes (an input file not listed under expected/files/ must be unchanged).
+//
+// With ROSTRUM_E2E_UPDATE=1 in the environment the expectations are rewritten from the actual
+// run instead (review the difference before committing it).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "support/replay_writer.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path cases_dir = E2E_CASES_DIR;
+
+std::vector<std::string> case_names() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(cases_dir)) {
+        if (entry.is_directory()) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every regular file below `root`, by relative path, with its content.
+std::map<std::string, std::string> files_below(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(root)) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), root).generic_string()] = read_file(entry.path());
+        }
+    }
+    return files;
+}
+
+std::string read_optional(const fs::path& path) {
+    return fs::exists(path) ? read_file(path) : std::string();
+}
+
+bool ends_with(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Copies the case's input into `run_dir`, writing replays from their descriptions; returns the
+// files the folder then holds.
+std::map<std::string, std::string> prepare(const fs::path& input, const fs::path& run_dir) {
+    std::map<std::string, std::string> prepared;
+    for (const auto& [name, content] : files_below(input)) {
+        std::string target = name;
+        std::string bytes = content;
+        if (ends_with(name, ".mpr.txt")) {
+            target = name.substr(0, name.size() - 4);
+            bytes = encode_replay(parse_replay_description(content));
+        }
+        write_file(run_dir / target, bytes);
+        prepared[target] = bytes;
+    }
+    // Empty event folders cannot be kept in git; a ".keep" file stands for them.
+    for (auto it = prepared.begin(); it != prepared.end();) {
+        if (fs::path(it->first).filename() == ".keep") {
+            fs::remove(run_dir / it->first);
+            it = prepared.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return prepared;
+}
+
+class e2e : public testing::TestWithParam<std::string> {};
+
+TEST_P(e2e, run) {
+    const fs::path case_dir = cases_dir / GetParam();
+    const temp_dir run_dir;
+    const auto inputs = prepare(case_dir / "input", run_dir.path());
+    const process_result result =
+        run_process({ROSTRUM_PROGRAM}, run_dir.path(), read_optional(case_dir / "stdin"));
+
+    std::map<std::string, std::string> written;
+    for (const auto& [name, content] : files_below(run_dir.path())) {
+        const auto input = inputs.find(name);
+        if (input == inputs.end() || input->second != content) {
+            written[name] = content;
+        }
+    }
+
+    const fs::path expected_dir = case_dir / "expected";
+    const char* update = std::getenv("ROSTRUM_E2E_UPDATE");
+    if (update != nullptr && std::string(update) == "1") {
+        fs::remove_all(expected_dir);
+        write_file(expected_dir / "stdout", result.out);
+        write_file(expected_dir / "stderr", result.err);
+        write_file(expected_dir / "exit_code", std::to_string(result.exit_code) + "\n");
+        for (const auto& [name, content] : written) {
+            write_file(expected_dir / "files" / name, content);
+        }
+        GTEST_SKIP() << "expectations rewritten";
+    }
+
+    EXPECT_EQ(result.out, read_file(expected_dir / "stdout"));
+    EXPECT_EQ(result.err, read_file(expected_dir / "stderr"));
+    EXPECT_EQ(std::to_string(result.exit_code) + "\n", read_file(expected_dir / "exit_code"));
+    const auto expected_files = files_below(expected_dir / "files");
+    for (const auto& [name, content] : expected_files) {
+        const auto actual = written.find(name);
+        if (actual == written.end()) {
+            ADD_FAILURE() << name << " was not written";
+        } else {
+            EXPECT_EQ(actual->second, content) << name;
+        }
+    }
+    for (const auto& [name, content] : written) {
+        EXPECT_TRUE(expected_files.count(name) != 0) << name << " was written unexpectedly";
+    }
+    // Inputs that were not expected to change must still be there.
+    for (const auto& [name, content] : inputs) {
+        EXPECT_TRUE(fs::exists(run_dir.path() / name)) << name << " disappeared";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(cases, e2e, testing::ValuesIn(case_names()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+}  // namespace
