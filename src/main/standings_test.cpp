@@ -215,7 +215,8 @@ TEST(standings, a_total_that_leaves_32_bits_is_an_error) {
          {make_event({{"Zed", points_value(1, 65537)}}),
           make_event({{"Zed", points_value(1, 65539)}})},
          "points overflow for Zed"},
-        {"team", {make_event({{"Zed", int32_max}, {"Yan", 1}}, {{"Zed", "R&D"}, {"Yan", "R&D"}})},
+        {"team",
+         {make_event({{"Zed", int32_max}, {"Yan", 1}}, {{"Zed", "R&D"}, {"Yan", "R&D"}})},
          "points overflow for team R&D"},
     };
     for (const auto& c : cases) {

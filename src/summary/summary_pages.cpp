@@ -153,17 +153,27 @@ void write_series_table(std::ostream& out, const options::option_set& options,
     out << "<table><thead><tr>";
     for (const column_type column : columns) {
         switch (column) {
-            case column_type::position: out << position_header; break;
-            case column_type::driver: out << "<th>Driver"; break;
-            case column_type::team: out << "<th>Team"; break;
-            case column_type::points: out << "<th>Total"; break;
+            case column_type::position:
+                out << position_header;
+                break;
+            case column_type::driver:
+                out << "<th>Driver";
+                break;
+            case column_type::team:
+                out << "<th>Team";
+                break;
+            case column_type::points:
+                out << "<th>Total";
+                break;
             case column_type::summary:
                 for (const event_result& event : events) {
                     out << "<th class=track-name>";
                     write_event_title(out, event);
                 }
                 break;
-            default: warn_unsupported("summary", column, summary_warning); break;
+            default:
+                warn_unsupported("summary", column, summary_warning);
+                break;
         }
     }
     out << "</thead><tbody>";
@@ -174,7 +184,9 @@ void write_series_table(std::ostream& out, const options::option_set& options,
         out << "<tr>";
         for (const column_type column : columns) {
             switch (column) {
-                case column_type::position: out << "<td>" << row; break;
+                case column_type::position:
+                    out << "<td>" << row;
+                    break;
                 case column_type::driver:
                     out << "<td title=\"";
                     html_escape(out, driver->key.display) << "\">";
@@ -198,7 +210,8 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                         write_event_cell(out, event, driver->key);
                     }
                     break;
-                default: break;
+                default:
+                    break;
             }
         }
         out << "</tr>\n";
@@ -206,16 +219,24 @@ void write_series_table(std::ostream& out, const options::option_set& options,
     out << "</tbody></table>";
 }
 
-void write_team_table(std::ostream& out, const options::option_set& options,
-                      bool& summary_warning, const std::vector<const team_standing*>& ranking) {
+void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
+                      const std::vector<const team_standing*>& ranking) {
     const std::vector<column_type>& columns = options.team_summary_columns.columns;
     out << "<table><thead><tr>";
     for (const column_type column : columns) {
         switch (column) {
-            case column_type::position: out << position_header; break;
-            case column_type::team: out << "<th>Team"; break;
-            case column_type::points: out << "<th>Points"; break;
-            default: warn_unsupported("team summary", column, summary_warning); break;
+            case column_type::position:
+                out << position_header;
+                break;
+            case column_type::team:
+                out << "<th>Team";
+                break;
+            case column_type::points:
+                out << "<th>Points";
+                break;
+            default:
+                warn_unsupported("team summary", column, summary_warning);
+                break;
         }
     }
     out << "</thead><tbody>\n";
@@ -229,7 +250,9 @@ void write_team_table(std::ostream& out, const options::option_set& options,
         out << "<tr>";
         for (const column_type column : columns) {
             switch (column) {
-                case column_type::position: out << "<td>" << row; break;
+                case column_type::position:
+                    out << "<td>" << row;
+                    break;
                 case column_type::team:
                     out << "<td>";
                     html_escape(out, team->name);
@@ -239,7 +262,8 @@ void write_team_table(std::ostream& out, const options::option_set& options,
                     html_escape(out, standing_title_text(*team)) << "\">";
                     points_text(out, team->points);
                     break;
-                default: break;
+                default:
+                    break;
             }
         }
         out << "</tr>\n";
