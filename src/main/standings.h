@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "common/points.h"
+#include "event_result/event_result.h"
+#include "lfs_codec/name_key.h"
+
+// The championship standings of drivers and teams over the counted events.
+
+// What drivers and teams have in common: the points total and how often each finishing and
+// qualifying position was reached (only positions reached at least once are present).
+struct series_standing {
+    points_value points{0};
+    std::map<std::int32_t, std::int32_t> finish_counts;      // race position -> times reached
+    std::map<std::int32_t, std::int32_t> qualifying_counts;  // qualifying position -> times
+};
+
+struct driver_standing : series_standing {
+    // From the first event in which the driver scored; its `display` titles his cell.
+    name_key key;
+    // Display name from the latest event in which the driver has a result.
+    std::string_view name;
+    // His team in that latest event, if any; a driver without a team there has none.
+    std::optional<std::string_view> team;
+};
+
+struct team_standing : series_standing {
+    // Exactly as configured; names that differ in letter case are different teams.
+    std::string_view name;
+};
+
+// True when `a` is placed below `b`: fewer points (compared exactly), else count-back on finishing
+// positions, else count-back on qualifying positions. Count-back compares the number of 1st
+// places, then of 2nd places and so on; the larger number at the first difference ranks higher.
+// Standings equal in all three are neither below the other.
+bool ranks_below(const series_standing& a, const series_standing& b);
+
+// The standings of a run. Every text view (`name`, `team`, the table keys) refers into the events
+// and their option sets, which must outlive this object. The rankings point into the tables, so
+// the object can be moved but not copied.
+struct standings {
+    standings() = default;
+    standings(const standings&) = delete;
+    standings& operator=(const standings&) = delete;
+    standings(standings&&) = default;
+    standings& operator=(standings&&) = default;
+
+    std::unordered_map<std::string_view, driver_standing> drivers;  // by key.match
+    std::unordered_map<std::string_view, team_standing> teams;      // by name
+    std::vector<const driver_standing*> driver_ranking;             // best first
+    std::vector<const team_standing*> team_ranking;                 // best first
+};
+
+// Adds up the events' `scores`, one event at a time in the given order (start-time order), each
+// event's entries in the order of its table, and re-sorts both rankings (stable) after every
+// event. Standings equal in every ranking step therefore keep their order from the previous event;
+// those first seen in the same event keep the order of that event's table. A driver's points go to
+// the team he has in that event's options. Precondition: every event has its `options`.
+// Throws std::runtime_error "points overflow for " + the driver's user name, or
+// "points overflow for team " + the team's name, when a total leaves the 32-bit range.
+standings build_standings(const std::vector<event_result>& events);

@@ -1,0 +1,272 @@
+#include "summary/summary_pages.h"
+
+#include <map>
+#include <stdexcept>
+
+#include "console/console.h"
+#include "event_result/award.h"
+#include "html_template/html_text.h"
+
+const std::string builtin_series_template =
+    "<!doctype html>\n"
+    "<meta charset=UTF-8>\n"
+    "<title>Summary</title>\n"
+    "<style>\n"
+    "\ttable {\n"
+    "\t\tfont-family: sans;\n"
+    "\t}\n"
+    "\t.f1 {\n"
+    "\t\tbackground-color: gold;\n"
+    "\t}\n"
+    "\t.f2 {\n"
+    "\t\tbackground-color: silver;\n"
+    "\t}\n"
+    "\t.f3 {\n"
+    "\t\tbackground-color: #cd7f32;\n"
+    "\t}\n"
+    "\t.q1 {\n"
+    "\t\tfont-weight: bold;\n"
+    "\t}\n"
+    "\t.handicap {\n"
+    "\t\tfont-style: italic;\n"
+    "\t}\n"
+    "\t.fastest-lap {\n"
+    "\t\ttext-decoration: underline;\n"
+    "\t}\n"
+    "\t.no-team {\n"
+    "\t\tcolor: gray;\n"
+    "\t\tfont-size: x-small;\n"
+    "\t}\n"
+    "\t.no-team::before {\n"
+    "\t\tcontent: \"(None)\";\n"
+    "\t}\n"
+    "\t.participant,\n"
+    "\t.total {\n"
+    "\t\ttext-align: center;\n"
+    "\t}\n"
+    "</style>\n"
+    "{{html:series-table}}\n";
+
+const std::string builtin_teams_template =
+    "<!doctype html>\n"
+    "<meta charset=UTF-8>\n"
+    "<title>Teams' summary</title>\n"
+    "{{html:teams-table}}\n";
+
+namespace {
+
+using options::column_type;
+
+const char* const position_header = "<th><abbr title=Position>Pos</abbr>";
+
+// The column title of an event: its configured name, else its race's track, else its qualifying
+// tracks joined with "+".
+void write_event_title(std::ostream& out, const event_result& event) {
+    if (event.options && event.options->event_name) {
+        html_escape(out, *event.options->event_name);
+    } else if (event.race) {
+        html_escape(out, event.race->track_id);
+    } else if (event.qualifying) {
+        const char* separator = "";
+        for (const std::string& track : event.qualifying->track_ids) {
+            out << separator;
+            html_escape(out, track);
+            separator = "+";
+        }
+    } else {
+        throw std::runtime_error("start_time() called on invalid event");
+    }
+}
+
+// One event's cell of a driver's row: his points with the breakdown as the title and the class
+// markers of his result, or the non-participant cell when he has no result there.
+void write_event_cell(std::ostream& out, const event_result& event, const name_key& driver) {
+    const score_entry* entry = event.scores.find(driver);
+    if (entry == nullptr) {
+        out << "<td class=non-participant>";
+        return;
+    }
+    out << "<td title=\"";
+    html_escape(out, points_breakdown_text(entry->breakdown));
+    out << "\" class=\"";
+    if (entry->finish_position) {
+        out << 'f' << *entry->finish_position << ' ';
+    }
+    if (entry->qualifying_position) {
+        out << 'q' << *entry->qualifying_position << ' ';
+    }
+    if (entry->fastest_lap) {
+        out << "fastest-lap ";
+    }
+    if (entry->highest_climber) {
+        out << "highest-climber ";
+    }
+    if (entry->handicap) {
+        out << "handicap ";
+    }
+    out << "participant\">";
+    points_text(out, entry->points);
+}
+
+void warn_unsupported(const char* table, column_type column, bool& summary_warning) {
+    error_stream << "warning: unsupported column for " << table << ": "
+                 << options::column_name(column) << std::endl;
+    summary_warning = true;
+}
+
+// "2×1st, 3rd" (the count only when greater than 1).
+void append_counts(std::string& text, const std::map<std::int32_t, std::int32_t>& counts) {
+    const char* separator = "";
+    for (const auto& [position, count] : counts) {
+        text += separator;
+        if (count > 1) {
+            text += std::to_string(count);
+            text += "\xC3\x97";  // U+00D7 MULTIPLICATION SIGN in UTF-8
+        }
+        text += ordinal_text(position);
+        separator = ", ";
+    }
+}
+
+}  // namespace
+
+std::string standing_title_text(const series_standing& standing) {
+    std::string text;
+    if (!standing.finish_counts.empty()) {
+        text += "R: ";
+        append_counts(text, standing.finish_counts);
+    }
+    if (!standing.qualifying_counts.empty()) {
+        if (!text.empty()) {
+            text += '\n';
+        }
+        text += "Q: ";
+        append_counts(text, standing.qualifying_counts);
+    }
+    return text;
+}
+
+void write_series_table(std::ostream& out, const options::option_set& options,
+                        const std::vector<event_result>& events, bool& summary_warning,
+                        const std::vector<const driver_standing*>& ranking) {
+    const std::vector<column_type>& columns = options.summary_columns.columns;
+    out << "<table><thead><tr>";
+    for (const column_type column : columns) {
+        switch (column) {
+            case column_type::position:
+                out << position_header;
+                break;
+            case column_type::driver:
+                out << "<th>Driver";
+                break;
+            case column_type::team:
+                out << "<th>Team";
+                break;
+            case column_type::points:
+                out << "<th>Total";
+                break;
+            case column_type::summary:
+                for (const event_result& event : events) {
+                    out << "<th class=track-name>";
+                    write_event_title(out, event);
+                }
+                break;
+            default:
+                warn_unsupported("summary", column, summary_warning);
+                break;
+        }
+    }
+    out << "</thead><tbody>";
+
+    std::size_t row = 0;
+    for (const driver_standing* driver : ranking) {
+        ++row;
+        out << "<tr>";
+        for (const column_type column : columns) {
+            switch (column) {
+                case column_type::position:
+                    out << "<td>" << row;
+                    break;
+                case column_type::driver:
+                    out << "<td title=\"";
+                    html_escape(out, driver->key.display) << "\">";
+                    html_escape(out, driver->name);
+                    break;
+                case column_type::team:
+                    if (driver->team) {
+                        out << "<td>";
+                        html_escape(out, *driver->team);
+                    } else {
+                        out << "<td class=no-team>";
+                    }
+                    break;
+                case column_type::points:
+                    out << "<td class=total title=\"";
+                    html_escape(out, standing_title_text(*driver)) << "\">";
+                    points_text(out, driver->points);
+                    break;
+                case column_type::summary:
+                    for (const event_result& event : events) {
+                        write_event_cell(out, event, driver->key);
+                    }
+                    break;
+                default:
+                    break;
+            }
+        }
+        out << "</tr>\n";
+    }
+    out << "</tbody></table>";
+}
+
+void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
+                      const std::vector<const team_standing*>& ranking) {
+    const std::vector<column_type>& columns = options.team_summary_columns.columns;
+    out << "<table><thead><tr>";
+    for (const column_type column : columns) {
+        switch (column) {
+            case column_type::position:
+                out << position_header;
+                break;
+            case column_type::team:
+                out << "<th>Team";
+                break;
+            case column_type::points:
+                out << "<th>Points";
+                break;
+            default:
+                warn_unsupported("team summary", column, summary_warning);
+                break;
+        }
+    }
+    out << "</thead><tbody>\n";
+
+    std::size_t row = 0;
+    for (const team_standing* team : ranking) {
+        if (team->name.empty()) {
+            continue;
+        }
+        ++row;
+        out << "<tr>";
+        for (const column_type column : columns) {
+            switch (column) {
+                case column_type::position:
+                    out << "<td>" << row;
+                    break;
+                case column_type::team:
+                    out << "<td>";
+                    html_escape(out, team->name);
+                    break;
+                case column_type::points:
+                    out << "<td title=\"";
+                    html_escape(out, standing_title_text(*team)) << "\">";
+                    points_text(out, team->points);
+                    break;
+                default:
+                    break;
+            }
+        }
+        out << "</tr>\n";
+    }
+    out << "</tbody></table>";
+}

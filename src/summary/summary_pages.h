@@ -1,0 +1,42 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "event_result/event_result.h"
+#include "main/standings.h"
+#include "options/option_set.h"
+
+// The tables of the two summary pages, "series.html" and "teams.html", and their built-in
+// templates. Every text a user wrote (names, teams, event names, breakdown labels) is escaped.
+
+// The built-in template of "series.html", used when "template.series" is not configured; it holds
+// the one tag "{{html:series-table}}".
+extern const std::string builtin_series_template;
+// The built-in template of "teams.html", used when "template.teams" is not configured; it holds
+// the one tag "{{html:teams-table}}".
+extern const std::string builtin_teams_template;
+
+// The drivers' table ("series-table"): one row per driver in ranking order, with the columns of
+// the global `options.summary_columns`; a summary column is one column per event in the given
+// order. A column type the table cannot show writes
+// "warning: unsupported column for summary: " + its name to `error_stream`, sets
+// `summary_warning` and is left out. Throws std::runtime_error
+// "start_time() called on invalid event" for an event with neither race nor qualifying (and no
+// event name) when the table has a summary column.
+void write_series_table(std::ostream& out, const options::option_set& options,
+                        const std::vector<event_result>& events, bool& summary_warning,
+                        const std::vector<const driver_standing*>& ranking);
+
+// The teams' table ("teams-table"): one row per team with a non-empty name in ranking order, with
+// the columns of the global `options.team_summary_columns`. A column type the table cannot show
+// writes "warning: unsupported column for team summary: " + its name to `error_stream`, sets
+// `summary_warning` and is left out.
+void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
+                      const std::vector<const team_standing*>& ranking);
+
+// The tooltip of a total: "R: 2×1st, 3rd" for the finishing positions, a line feed, then
+// "Q: 1st" for the qualifying positions; a part without positions is left out, with its line
+// feed. Empty when there are none.
+std::string standing_title_text(const series_standing& standing);
