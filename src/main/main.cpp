@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "main/driver.h"
+
+int main() { return run(); }
