@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -45,6 +46,8 @@ struct qualifying_result {
     std::vector<qualifying_row> results;      // classified drivers, best lap ascending
     std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
     std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
+    // The best lap of every classified driver: finds his row in `results` by binary search.
+    std::unordered_map<name_key, std::int64_t> best_laps;
     insertion_ordered_set<std::string> track_ids;  // one per distinct track
     // The earliest start time of the merged replays (seconds since 1970, UTC).
     std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
