@@ -57,7 +57,7 @@ void award_bonus(score_table& scores, points_value points, options::shared_point
         }
         return;
     }
-    // A result has at most 255 rows, so the count fits.
+    // Winners are rows of one result, far fewer than 2^31.
     const auto share = checked_quotient(points, static_cast<std::int32_t>(winners.size()));
     if (!share) {
         throw std::runtime_error("points overflow for " + winners.front().display);
