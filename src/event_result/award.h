@@ -14,13 +14,16 @@ points_value table_points(const options::scoring_positions& table, std::int32_t 
                           std::int32_t count);
 
 // Hands a bonus to tied drivers (in their order) under a sharing mode, adding the item
-// (points, reason) to their entries of `scores`. Nothing when the points are 0 or nobody won.
+// (points, reason) to their entries of `scores`, created when missing. Nothing when the points
+// are 0 or nobody won. Throws std::runtime_error "points overflow for " + user name when a total
+// or a divided share leaves the 32-bit range (a share names the first winner).
 void award_bonus(score_table& scores, points_value points, options::shared_points_mode mode,
                  const std::vector<name_key>& winners, const std::string& reason);
 
 // "1st", "2nd", "3rd", "4th", "11th", "21st", "111th".
 std::string ordinal_text(std::int32_t n);
 
-// Fills `event.scores` from the event's race, qualifying and options. Throws std::runtime_error
+// Fills `event.scores` (replacing what it held) from the event's race, qualifying and options,
+// and writes every race row's `climb`. `event.options` must be set. Throws std::runtime_error
 // "points overflow for " + user name when a driver's points leave the 32-bit range.
 void award_points(event_result& event);

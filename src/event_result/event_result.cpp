@@ -1,6 +1,46 @@
 #include "event_result/event_result.h"
 
+#include <algorithm>
+#include <ostream>
 #include <stdexcept>
+
+#include "console/console.h"
+#include "lfs_codec/lfs_codec.h"
+
+namespace {
+
+// Where a penalised row goes: before the first row with fewer laps, or with as many laps and a
+// strictly greater time; after every row with equal laps and equal time.
+void insert_penalised(std::vector<race_row>& results, race_row row) {
+    const auto place = std::find_if(results.begin(), results.end(), [&row](const race_row& other) {
+        return other.laps < row.laps ||
+               (other.laps == row.laps && other.total_time_ms > row.total_time_ms);
+    });
+    results.insert(place, std::move(row));
+}
+
+bool faster(std::int64_t best_lap_ms, const qualifying_row& row) {
+    return best_lap_ms < row.best_lap_ms;
+}
+
+bool slower(const qualifying_row& row, std::int64_t best_lap_ms) {
+    return row.best_lap_ms < best_lap_ms;
+}
+
+// Removes the classified row of `key`, whose best lap is `best_lap_ms`. `results` is ordered by
+// best lap, so only the rows with that time are looked at.
+void erase_row(std::vector<qualifying_row>& results, const name_key& key, std::int64_t best_lap_ms) {
+    const auto first = std::lower_bound(results.begin(), results.end(), best_lap_ms, slower);
+    const auto last = std::upper_bound(first, results.end(), best_lap_ms, faster);
+    const auto found =
+        std::find_if(first, last, [&key](const qualifying_row& row) { return row.key == key; });
+    if (found == last) {
+        throw std::logic_error("qualifying row of " + key.display + " is missing");
+    }
+    results.erase(found);
+}
+
+}  // namespace
 
 std::int64_t event_result::start_time() const {
     if (race) {
@@ -10,4 +50,120 @@ std::int64_t event_result::start_time() const {
         return qualifying->start_time;
     }
     throw std::runtime_error("start_time() called on invalid event");
+}
+
+std::string race_length_text(std::uint8_t code) {
+    const race_length length = decode_race_length(code);
+    switch (length.kind) {
+        case race_length::unit::practice: return "Practice session in";
+        case race_length::unit::laps: return std::to_string(length.count) + " laps of";
+        case race_length::unit::hours: return std::to_string(length.count) + " hours of";
+    }
+    return {};
+}
+
+std::string display_name(const options::option_set& options, const name_key& key,
+                         std::string_view nickname) {
+    if (const auto forced = options.forced_name_of(key)) {
+        return std::string(*forced);
+    }
+    std::string name;
+    lfs_codec::decode(nickname, name);
+    return name;
+}
+
+race_result build_race_result(const options::option_set& options, const replay& race) {
+    race_result result;
+    result.track_id = race.track_id;
+    result.start_time = race.start_time;
+    result.grid_size = race.grid_size;
+    result.race_length = race_length_text(race.race_length_code);
+    result.results.reserve(race.records.size());
+
+    std::vector<race_row> penalised;
+    for (const replay_record& record : race.records) {
+        name_key key = make_name_key(record.user_name);
+        if (options.hidden.count(key) != 0) {
+            continue;
+        }
+        if (!result.seen.insert(key).second) {
+            log_stream << "warning: discarded duplicate race entry: " << key.display << std::endl;
+            continue;
+        }
+        race_row row;
+        row.name = display_name(options, key, record.nickname);
+        row.key = std::move(key);
+        row.car = record.car;
+        row.mass_kg = record.mass_kg;
+        row.intake_percent = record.intake_percent;
+        row.grid_slot = record.grid_slot;
+        row.total_time_ms = record.total_time_ms;
+        row.best_lap_ms = record.best_lap_ms;
+        row.laps = record.laps;
+
+        if ((record.flags & replay_disqualified_flags) != 0 ||
+            options.disqualified.count(row.key) != 0) {
+            result.dsq_results.push_back(std::move(row));
+        } else if (const auto penalty = options.time_penalties.find(row.key);
+                   penalty != options.time_penalties.end()) {
+            // The configuration reader holds penalties to 32 bits, so this cannot overflow.
+            row.total_time_ms += penalty->second * 1000;
+            penalised.push_back(std::move(row));
+        } else {
+            result.results.push_back(std::move(row));
+        }
+    }
+
+    for (race_row& row : penalised) {
+        insert_penalised(result.results, std::move(row));
+    }
+    if (!result.results.empty()) {
+        const std::int64_t winner_time = result.results.front().total_time_ms;
+        for (race_row& row : result.results) {
+            row.gap_ms = row.total_time_ms - winner_time;
+        }
+    }
+    return result;
+}
+
+qualifying_result new_qualifying_result() { return {}; }
+
+void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
+                      const replay& session) {
+    qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
+    qualifying.track_ids.insert(session.track_id);
+
+    for (const replay_record& record : session.records) {
+        name_key key = make_name_key(record.user_name);
+        if (options.hidden.count(key) != 0) {
+            continue;
+        }
+        qualifying_row row;
+        row.name = display_name(options, key, record.nickname);
+        row.car = record.car;
+        row.best_lap_ms = record.best_lap_ms;
+        row.mass_kg = record.mass_kg;
+        row.intake_percent = record.intake_percent;
+
+        const bool first_meeting = qualifying.seen.insert(key).second;
+        if (options.disqualified.count(key) != 0) {
+            if (first_meeting) {
+                row.key = std::move(key);
+                qualifying.dsq_results.push_back(std::move(row));
+            }
+            continue;
+        }
+        const auto [kept, is_new] = qualifying.best_laps.try_emplace(key, row.best_lap_ms);
+        if (!is_new) {
+            if (kept->second < row.best_lap_ms) {
+                continue;
+            }
+            erase_row(qualifying.results, key, kept->second);  // an equal time replaces it too
+            kept->second = row.best_lap_ms;
+        }
+        row.key = std::move(key);
+        const auto place = std::upper_bound(qualifying.results.begin(), qualifying.results.end(),
+                                            row.best_lap_ms, faster);
+        qualifying.results.insert(place, std::move(row));
+    }
 }

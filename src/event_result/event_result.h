@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -45,6 +46,8 @@ struct qualifying_result {
     std::vector<qualifying_row> results;      // classified drivers, best lap ascending
     std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
     std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
+    // The best lap of every classified driver: finds his row in `results` by binary search.
+    std::unordered_map<name_key, std::int64_t> best_laps;
     insertion_ordered_set<std::string> track_ids;  // one per distinct track
     // The earliest start time of the merged replays (seconds since 1970, UTC).
     std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
@@ -100,14 +103,20 @@ std::string race_length_text(std::uint8_t code);
 std::string display_name(const options::option_set& options, const name_key& key,
                          std::string_view nickname);
 
-// The race result of a race replay: hidden drivers and duplicate entries dropped (a duplicate
-// with a warning on the log stream), disqualified drivers on their own list, time penalties added
-// and penalised rows re-inserted, gaps to the winner computed.
+// The race result of a race replay: hidden drivers dropped silently, a driver's second entry
+// dropped with "warning: discarded duplicate race entry: " + its user name on `log_stream`,
+// disqualified drivers (by flag or by the options) on their own list, time penalties added and
+// penalised rows re-inserted after every row they do not beat, gaps to the winner computed.
+// Penalties are expected within the 32-bit range the configuration reader allows.
 race_result build_race_result(const options::option_set& options, const replay& race);
 
 // An empty qualifying result.
 qualifying_result new_qualifying_result();
 
-// Merges one qualifying replay into the event's qualifying result.
+// Merges one qualifying replay into the event's qualifying result: every driver keeps his best
+// lap with the car, name and handicap of the record that set it (an equal later time replaces it
+// and goes after the others at that time); disqualified drivers are listed once, at their first
+// record; flags and time penalties play no part. Throws std::logic_error only when the result's
+// rows and `best_laps` disagree, which merging alone never causes.
 void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
                       const replay& session);
