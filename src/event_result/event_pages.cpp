@@ -1,6 +1,10 @@
 #include "event_result/event_pages.h"
 
 #include <array>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "console/console.h"
@@ -319,13 +323,17 @@ void write_qualifying_table(std::ostream& out, event_result& event, std::string_
     out << "</tbody></table>";
 }
 
-// The configured template and its path as name, or the built-in one with its fixed name.
+// The configured template named by its file's path, or else the built-in one with its fixed name.
 html_template page_source(const std::optional<std::string>& configured,
                           const std::optional<std::filesystem::path>& path,
                           const std::string& built_in, std::string_view built_in_name,
                           template_context& context) {
-    context.name = path ? path_to_utf8(*path) : std::string(built_in_name);
-    return {configured ? std::string_view(*configured) : std::string_view(built_in), &context};
+    if (configured) {
+        context.name = path ? path_to_utf8(*path) : std::string();
+        return {*configured, &context};
+    }
+    context.name = built_in_name;
+    return {built_in, &context};
 }
 
 }  // namespace
