@@ -1,0 +1,458 @@
+#include "event_result/event_pages.h"
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+#include "html_template/html_template.h"
+#include "html_template/html_text.h"
+
+namespace {
+
+using options::column_type;
+
+std::string page_template(std::string_view title_line, std::string_view table_line) {
+    constexpr std::string_view head = "<!doctype html>\n<meta charset=UTF-8>\n";
+    constexpr std::string_view style = R"css(<style>
+    .qualifying-results,
+    .race-results {
+        font-family: sans;
+    }
+    .no-team::before,
+    .no-handicap::before {
+        content: "(None)";
+    }
+    .no-grid::before,
+    .no-change::before {
+        content: "N/A";
+    }
+    .dsq,
+    .no-team,
+    .no-grid,
+    .no-handicap,
+    .no-change {
+        color: gray;
+        font-size: x-small;
+    }
+    .up::before {
+        content: "↑";
+    }
+    .down::before {
+        content: "↓";
+    }
+    .eq::before {
+        content: "↔";
+    }
+</style>
+)css";
+    std::string text;
+    text.reserve(head.size() + title_line.size() + style.size() + table_line.size());
+    return text.append(head).append(title_line).append(style).append(table_line);
+}
+
+constexpr std::array<std::string_view, 7> day_names{"Sun", "Mon", "Tue", "Wed",
+                                                    "Thu", "Fri", "Sat"};
+constexpr std::array<std::string_view, 12> month_names{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// A date of the proleptic Gregorian calendar.
+struct civil_date {
+    std::int64_t year = 1970;
+    unsigned month = 1;  // 1 to 12
+    unsigned day = 1;    // 1 to 31
+};
+
+// The date `days` days after 1970-01-01 (before it when negative), by Howard Hinnant's
+// days-to-civil algorithm over 400-year eras. Exact for every 64-bit count of seconds divided
+// by 86400.
+civil_date civil_from_days(std::int64_t days) {
+    const std::int64_t z = days + 719468;  // days since 0000-03-01
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto day_of_era = static_cast<std::uint64_t>(z - era * 146097);  // [0, 146096]
+    const std::uint64_t year_of_era =
+        (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    const std::uint64_t day_of_year =
+        day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);  // from 1 March
+    const std::uint64_t month_from_march = (5 * day_of_year + 2) / 153;          // [0, 11]
+    civil_date date;
+    date.day = static_cast<unsigned>(day_of_year - (153 * month_from_march + 2) / 5 + 1);
+    date.month =
+        static_cast<unsigned>(month_from_march < 10 ? month_from_march + 3 : month_from_march - 9);
+    date.year = static_cast<std::int64_t>(year_of_era) + era * 400 + (date.month <= 2 ? 1 : 0);
+    return date;
+}
+
+std::uint64_t magnitude(std::int64_t value) {
+    return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+}
+
+// `value` (below 100) with a leading "0" when it has one digit.
+std::string two_digits(std::uint64_t value) {
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
+
+void write_text(std::ostream& out, std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// Which page a table is for: the texts that differ between them.
+struct page_kind {
+    bool race = false;
+    std::string_view name;         // in warnings: "race", "qualifying"
+    std::string_view table_start;  // up to the caption text
+};
+
+constexpr page_kind race_page{true, "race", "<table class=race-results><caption>"};
+constexpr page_kind qualifying_page{false, "qualifying",
+                                    "<table class=qualifying-results><caption>"};
+
+// The header cell of a column on a page; empty when the page cannot show the column.
+std::string_view header_cell(column_type column, bool race) {
+    switch (column) {
+        case column_type::position:
+            return "<th><abbr title=Position>Pos</abbr>";
+        case column_type::driver:
+            return "<th>Driver";
+        case column_type::team:
+            return "<th>Team";
+        case column_type::handicap:
+            return "<th>Handicap";
+        case column_type::car:
+            return "<th>Car";
+        case column_type::best_lap:
+            return race ? "<th>Best lap" : "<th>Time";
+        case column_type::points:
+            return race ? "<th>Points" : "";
+        case column_type::grid_slot:
+            return race ? "<th>Grid" : "";
+        case column_type::finish_time:
+            return race ? "<th>Time" : "";
+        case column_type::change:
+            return race ? "<th>↕" : "";
+        case column_type::summary:
+            return "";
+    }
+    return "";
+}
+
+// Everything before the first row: caption, header cells (with a warning for each column the
+// page cannot show) and the start of the body.
+void write_table_head(std::ostream& out, const page_kind& page, std::string_view caption,
+                      const options::column_list& columns, event_result& event) {
+    write_text(out, page.table_start);
+    html_escape(out, caption) << "</caption>\n<thead><tr>";
+    for (const column_type column : columns.columns) {
+        const std::string_view cell = header_cell(column, page.race);
+        if (cell.empty()) {
+            error_stream << "warning: unsupported column for " << page.name << ": "
+                         << options::column_name(column) << '\n';
+            event.pause = true;
+        } else {
+            write_text(out, cell);
+        }
+    }
+    out << "</thead>\n<tbody>\n";
+}
+
+// The cells that both pages show alike. `position` is 0 for a disqualified driver.
+template <class Row>
+void write_common_cell(std::ostream& out, column_type column, const Row& row, std::size_t position,
+                       const options::option_set& options) {
+    const bool dsq = position == 0;
+    switch (column) {
+        case column_type::position:
+            if (dsq) {
+                out << "<td>DSQ";
+            } else {
+                out << "<td>" << position;
+            }
+            return;
+        case column_type::driver:
+            html_escape(out << "<td title=\"", row.key.display) << "\">";
+            html_escape(out, row.name);
+            return;
+        case column_type::team:
+            if (const auto team = options.team_of(row.key)) {
+                html_escape(out << "<td>", *team);
+            } else {
+                out << "<td class=no-team>";
+            }
+            return;
+        case column_type::handicap:
+            if (dsq) {
+                out << "<td>";
+            } else if (row.mass_kg == 0 && row.intake_percent == 0) {
+                out << "<td class=no-handicap>";
+            } else {
+                out << "<td>";
+                if (row.mass_kg != 0) {
+                    out << "<span class=mass>" << row.mass_kg << " kg</span>";
+                }
+                if (row.mass_kg != 0 && row.intake_percent != 0) {
+                    out << '+';
+                }
+                if (row.intake_percent != 0) {
+                    out << "<span class=intake>" << row.intake_percent << " %</span>";
+                }
+            }
+            return;
+        case column_type::best_lap:
+            out << "<td>";
+            if (!dsq) {
+                out << race_time_text(row.best_lap_ms);
+            }
+            return;
+        case column_type::car:
+            out << "<td>";
+            if (!dsq) {
+                html_escape(out, row.car);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void write_race_cell(std::ostream& out, column_type column, const race_row& row,
+                     std::size_t position, const event_result& event) {
+    const bool dsq = position == 0;
+    const auto position_number = static_cast<std::int64_t>(position);
+    switch (column) {
+        case column_type::points:
+            if (dsq) {
+                out << "<td>";
+            } else if (const score_entry* entry = event.scores.find(row.key)) {
+                if (entry->breakdown.empty()) {
+                    out << "<td>";
+                } else {
+                    html_escape(out << "<td title=\"", points_breakdown_text(entry->breakdown))
+                        << "\">";
+                }
+                points_text(out, entry->points);
+            } else {
+                out << "<td>0";
+            }
+            return;
+        case column_type::grid_slot:
+            if (dsq) {
+                out << "<td>";
+            } else if (row.grid_slot == 0) {
+                out << "<td class=no-grid>";
+            } else {
+                out << "<td>" << row.grid_slot;
+            }
+            return;
+        case column_type::finish_time: {
+            out << "<td>";
+            if (dsq) {
+                return;
+            }
+            const race_row& first = event.race->results.front();
+            if (position == 1) {
+                out << race_time_text(row.total_time_ms);
+            } else if (row.laps == first.laps) {
+                out << gap_text(row.gap_ms);
+            } else {
+                const std::int64_t laps_behind = std::int64_t{first.laps} - row.laps;
+                out << '+' << laps_behind << (laps_behind >= 2 ? " laps" : " lap");
+            }
+            return;
+        }
+        case column_type::change:
+            if (dsq) {
+                out << "<td>";
+            } else if (row.grid_slot == 0) {
+                out << "<td class=no-change>";
+            } else if (position_number < row.grid_slot) {
+                out << "<td class=up>" << row.grid_slot - position_number;
+            } else if (position_number == row.grid_slot) {
+                out << "<td class=eq>0";
+            } else {
+                out << "<td class=down>" << position_number - row.grid_slot;
+            }
+            return;
+        case column_type::summary:
+            return;
+        default:
+            write_common_cell(out, column, row, position, *event.options);
+            return;
+    }
+}
+
+void write_race_table(std::ostream& out, event_result& event, std::string_view caption) {
+    const options::column_list& columns = event.options->race_columns;
+    write_table_head(out, race_page, caption, columns, event);
+    const auto write_row = [&](const race_row& row, std::size_t position) {
+        out << (position == 0 ? "  <tr class=dsq>" : "  <tr>");
+        for (const column_type column : columns.columns) {
+            write_race_cell(out, column, row, position, event);
+        }
+        out << "</tr>\n";
+    };
+    const race_result& race = *event.race;
+    for (std::size_t i = 0; i < race.results.size(); ++i) {
+        write_row(race.results[i], i + 1);
+    }
+    for (const race_row& row : race.dsq_results) {
+        write_row(row, 0);
+    }
+    out << "</tbody></table>";
+}
+
+void write_qualifying_table(std::ostream& out, event_result& event, std::string_view caption) {
+    const options::option_set& options = *event.options;
+    write_table_head(out, qualifying_page, caption, options.qualifying_columns, event);
+    const auto write_row = [&](const qualifying_row& row, std::size_t position) {
+        out << (position == 0 ? "  <tr class=dsq>" : "  <tr>");
+        for (const column_type column : options.qualifying_columns.columns) {
+            write_common_cell(out, column, row, position, options);
+        }
+        out << "</tr>\n";
+    };
+    const qualifying_result& qualifying = *event.qualifying;
+    for (std::size_t i = 0; i < qualifying.results.size(); ++i) {
+        write_row(qualifying.results[i], i + 1);
+    }
+    for (const qualifying_row& row : qualifying.dsq_results) {
+        write_row(row, 0);
+    }
+    out << "</tbody></table>";
+}
+
+// The configured template named by its file's path, or else the built-in one with its fixed name.
+html_template page_source(const std::optional<std::string>& configured,
+                          const std::optional<std::filesystem::path>& path,
+                          const std::string& built_in, std::string_view built_in_name,
+                          template_context& context) {
+    if (configured) {
+        context.name = path ? path_to_utf8(*path) : std::string();
+        return {*configured, &context};
+    }
+    context.name = built_in_name;
+    return {built_in, &context};
+}
+
+}  // namespace
+
+const std::string built_in_race_template =
+    page_template("<title>{{race_length}} of {{track_id}} on {{session_time}} (UTC)</title>\n",
+                  "{{html:race-table}}\n");
+const std::string built_in_qualifying_template =
+    page_template("<title>Qualifying at {{track_id}} on {{session_time}} (UTC)</title>\n",
+                  "{{html:qualifying-table}}\n");
+
+std::string session_time_text(std::int64_t start_time) {
+    std::int64_t days = start_time / 86400;
+    std::int64_t seconds = start_time % 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        --days;
+    }
+    const std::int64_t weekday = (days % 7 + 11) % 7;  // 1970-01-01 was a Thursday (4)
+    const civil_date date = civil_from_days(days);
+
+    std::string text(day_names[static_cast<std::size_t>(weekday)]);
+    text += ' ';
+    text += month_names[date.month - 1];
+    text += date.day < 10 ? "  " : " ";
+    text += std::to_string(date.day);
+    text += ' ';
+    text += two_digits(static_cast<std::uint64_t>(seconds / 3600));
+    text += ':';
+    text += two_digits(static_cast<std::uint64_t>(seconds / 60 % 60));
+    text += ' ';
+    text += std::to_string(date.year);
+    return text;
+}
+
+std::string race_time_text(std::int64_t milliseconds) {
+    const std::uint64_t time = magnitude(milliseconds);
+    const std::uint64_t hours = time / 3600000;
+    const std::uint64_t minutes = time / 60000 % 60;
+    std::string text = milliseconds < 0 ? "-" : "";
+    if (hours > 0) {
+        text += std::to_string(hours);
+        text += ':';
+        text += two_digits(minutes);
+    } else {
+        text += std::to_string(minutes);
+    }
+    text += ':';
+    text += two_digits(time / 1000 % 60);
+    text += '.';
+    text += two_digits(time % 1000 / 10);
+    return text;
+}
+
+std::string gap_text(std::int64_t milliseconds) {
+    const std::uint64_t gap = magnitude(milliseconds);
+    std::string text = milliseconds < 0 ? "-" : "+";
+    text += std::to_string(gap / 1000);
+    text += '.';
+    text += two_digits(gap % 1000 / 10);
+    text += 's';
+    return text;
+}
+
+void write_race_page(event_result& event, std::ostream& out) {
+    const options::option_set& options = *event.options;
+    const race_result& race = *event.race;
+    const std::string_view track = options.event_name ? *options.event_name : race.track_id;
+    const std::string session_time = session_time_text(race.start_time);
+    std::string_view short_length = race.race_length;
+    if (short_length.size() >= 3) {
+        short_length.remove_suffix(3);  // "20 laps of" -> "20 laps"
+    }
+    std::string caption = race.race_length;
+    caption.append(" ").append(track).append(" on ").append(session_time).append(" (UTC)");
+
+    template_context context;
+    context.writers = {
+        {"track_id", [&](std::ostream& page) { write_text(page, track); }},
+        {"race_length", [&](std::ostream& page) { write_text(page, short_length); }},
+        {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
+        {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption); }},
+    };
+    render_template(out, page_source(options.race_template, options.race_template_path,
+                                     built_in_race_template, "built-in race template", context));
+}
+
+void write_qualifying_page(event_result& event, std::ostream& out) {
+    const options::option_set& options = *event.options;
+    const qualifying_result& qualifying = *event.qualifying;
+    if (qualifying.track_ids.empty()) {
+        error_stream << "warning: qualifying track_ids empty\n";
+        event.pause = true;
+        return;
+    }
+    std::string track;
+    if (options.event_name) {
+        track = *options.event_name;
+    } else {
+        bool first = true;
+        for (const std::string& track_id : qualifying.track_ids) {
+            if (!first) {
+                track += '+';
+            }
+            track += track_id;
+            first = false;
+        }
+    }
+    const std::string session_time = session_time_text(qualifying.start_time);
+    const std::string caption = "Qualifying at " + track + " on " + session_time + " (UTC)";
+
+    template_context context;
+    context.writers = {
+        {"track_id", [&](std::ostream& page) { write_text(page, track); }},
+        {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
+        {"qualifying-table",
+         [&](std::ostream& page) { write_qualifying_table(page, event, caption); }},
+    };
+    render_template(
+        out, page_source(options.qualifying_template, options.qualifying_template_path,
+                         built_in_qualifying_template, "built-in qualifying template", context));
+}
