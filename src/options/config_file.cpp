@@ -191,7 +191,8 @@ pt::ptree parse_info(std::string_view text, const fs::path& path) {
 void read_template(option_set& set, const template_key& key, const pt::ptree& entry,
                    const fs::path& config_path) {
     const fs::path resolved = config_path.parent_path() / fs::u8path(entry.data());
-    const std::string failure = std::string(key.path) + ": unable to read " + path_to_utf8(resolved);
+    const std::string failure =
+        std::string(key.path) + ": unable to read " + path_to_utf8(resolved);
     std::ifstream file = open_for_reading(resolved, failure);
     note_input_time(set, resolved);
     set.*key.text = with_line_feeds(read_whole(file, failure));

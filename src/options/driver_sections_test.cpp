@@ -115,8 +115,8 @@ penalties
     j 20
 }
 )");
-    const std::pair<const char*, std::int64_t> seconds[] = {
-        {"a", 30}, {"b", -5}, {"c", 30}, {"d", 10}, {"i", 10}, {"j", 20}};
+    const std::pair<const char*, std::int64_t> seconds[] = {{"a", 30}, {"b", -5}, {"c", 30},
+                                                            {"d", 10}, {"i", 10}, {"j", 20}};
     for (const auto& [name, expected] : seconds) {
         const auto found = set.time_penalties.find(make_name_key(name));
         ASSERT_NE(found, set.time_penalties.end()) << name;
@@ -179,10 +179,8 @@ TEST(driver_sections, errors_name_the_entry_and_its_value) {
 
 TEST(driver_sections, names_must_be_utf8_that_code_page_1252_can_hold) {
     const char* sections[] = {
-        "forced-names { \"%\" x }",
-        "teams { \"%\" { member \"\" } }",
-        "teams { team { \"%\" \"\" } }",
-        "penalties { \"%\" dsq }",
+        "forced-names { \"%\" x }",      "teams { \"%\" { member \"\" } }",
+        "teams { team { \"%\" \"\" } }", "penalties { \"%\" dsq }",
         "modify-points { \"%\" 1 }",
     };
     for (std::string text : sections) {

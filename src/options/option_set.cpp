@@ -10,16 +10,11 @@ namespace {
 // The configuration names of the column types and of the sharing modes: the one place each name
 // is written, read in both directions.
 constexpr std::pair<std::string_view, column_type> column_names[] = {
-    {"position", column_type::position},
-    {"driver", column_type::driver},
-    {"team", column_type::team},
-    {"points", column_type::points},
-    {"summary", column_type::summary},
-    {"grid-slot", column_type::grid_slot},
-    {"handicap", column_type::handicap},
-    {"finish-time", column_type::finish_time},
-    {"best-lap", column_type::best_lap},
-    {"car", column_type::car},
+    {"position", column_type::position}, {"driver", column_type::driver},
+    {"team", column_type::team},         {"points", column_type::points},
+    {"summary", column_type::summary},   {"grid-slot", column_type::grid_slot},
+    {"handicap", column_type::handicap}, {"finish-time", column_type::finish_time},
+    {"best-lap", column_type::best_lap}, {"car", column_type::car},
     {"change", column_type::change},
 };
 
@@ -49,7 +44,9 @@ std::string_view name_of(const std::pair<std::string_view, Value> (&table)[size]
 
 }  // namespace
 
-std::string_view column_name(column_type column) { return name_of(column_names, column); }
+std::string_view column_name(column_type column) {
+    return name_of(column_names, column);
+}
 
 std::optional<column_type> column_of_name(std::string_view name) {
     return value_of(column_names, name);

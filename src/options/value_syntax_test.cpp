@@ -37,7 +37,9 @@ std::string text_of(points_value points) {
     return out.str();
 }
 
-std::string text_of(const point_type& value) { return text_of(value.value); }
+std::string text_of(const point_type& value) {
+    return text_of(value.value);
+}
 
 std::string text_of(const scoring_positions& table) {
     std::string text = table.reduced ? "reduced:" : "";
@@ -47,7 +49,9 @@ std::string text_of(const scoring_positions& table) {
     return text;
 }
 
-std::string text_of(shared_points_mode mode) { return std::string(shared_points_mode_name(mode)); }
+std::string text_of(shared_points_mode mode) {
+    return std::string(shared_points_mode_name(mode));
+}
 
 std::string text_of(const column_list& list) {
     std::string text;
