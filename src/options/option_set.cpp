@@ -1,22 +1,63 @@
 #include "options/option_set.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace options {
+namespace {
+
+// The configuration names of the column types and of the sharing modes: the one place each name
+// is written, read in both directions.
+constexpr std::pair<std::string_view, column_type> column_names[] = {
+    {"position", column_type::position}, {"driver", column_type::driver},
+    {"team", column_type::team},         {"points", column_type::points},
+    {"summary", column_type::summary},   {"grid-slot", column_type::grid_slot},
+    {"handicap", column_type::handicap}, {"finish-time", column_type::finish_time},
+    {"best-lap", column_type::best_lap}, {"car", column_type::car},
+    {"change", column_type::change},
+};
+
+constexpr std::pair<std::string_view, shared_points_mode> shared_points_mode_names[] = {
+    {"award-all", shared_points_mode::award_all},
+    {"divide-between", shared_points_mode::divide_between},
+    {"award-first", shared_points_mode::award_first},
+};
+
+template <class Value, std::size_t size>
+std::optional<Value> value_of(const std::pair<std::string_view, Value> (&table)[size],
+                              std::string_view name) {
+    const auto found = std::find_if(std::begin(table), std::end(table),
+                                    [name](const auto& entry) { return entry.first == name; });
+    if (found == std::end(table)) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+template <class Value, std::size_t size>
+std::string_view name_of(const std::pair<std::string_view, Value> (&table)[size], Value value) {
+    const auto found = std::find_if(std::begin(table), std::end(table),
+                                    [value](const auto& entry) { return entry.second == value; });
+    return found == std::end(table) ? std::string_view("unknown") : found->first;
+}
+
+}  // namespace
 
 std::string_view column_name(column_type column) {
-    switch (column) {
-        case column_type::position: return "position";
-        case column_type::driver: return "driver";
-        case column_type::team: return "team";
-        case column_type::points: return "points";
-        case column_type::summary: return "summary";
-        case column_type::grid_slot: return "grid-slot";
-        case column_type::handicap: return "handicap";
-        case column_type::finish_time: return "finish-time";
-        case column_type::best_lap: return "best-lap";
-        case column_type::car: return "car";
-        case column_type::change: return "change";
-    }
-    return "unknown";
+    return name_of(column_names, column);
+}
+
+std::optional<column_type> column_of_name(std::string_view name) {
+    return value_of(column_names, name);
+}
+
+std::string_view shared_points_mode_name(shared_points_mode mode) {
+    return name_of(shared_points_mode_names, mode);
+}
+
+std::optional<shared_points_mode> shared_points_mode_of_name(std::string_view name) {
+    return value_of(shared_points_mode_names, name);
 }
 
 std::optional<std::string_view> option_set::team_of(const name_key& driver) const {

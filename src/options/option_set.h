@@ -24,6 +24,11 @@ enum class shared_points_mode : std::int32_t {
     award_first = 2,     // "award-first": only the first of them gets it
 };
 
+// The configuration name of a sharing mode ("divide-between" for divide_between, ...).
+std::string_view shared_points_mode_name(shared_points_mode mode);
+// The sharing mode of a configuration name (case-sensitive), or nothing.
+std::optional<shared_points_mode> shared_points_mode_of_name(std::string_view name);
+
 // A column of a result or summary table.
 enum class column_type : std::int32_t {
     position = 0,
@@ -41,6 +46,8 @@ enum class column_type : std::int32_t {
 
 // The configuration name of a column type ("grid-slot" for grid_slot, ...).
 std::string_view column_name(column_type column);
+// The column type of a configuration name (case-sensitive), or nothing.
+std::optional<column_type> column_of_name(std::string_view name);
 
 // One point value.
 struct point_type {

@@ -1,0 +1,496 @@
+#include "options/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using options::option_set;
+
+// Collects what is written to `error_stream` while it lives.
+class error_capture {
+public:
+    error_capture() : saved(error_stream.rdbuf(&buffer)) {}
+    ~error_capture() { error_stream.rdbuf(saved); }
+    error_capture(const error_capture&) = delete;
+    error_capture& operator=(const error_capture&) = delete;
+
+    std::string text() const { return buffer.str(); }
+
+private:
+    std::stringbuf buffer{std::ios_base::out};
+    std::streambuf* saved;
+};
+
+// Makes `directory` the working directory while it lives.
+class working_directory {
+public:
+    explicit working_directory(const fs::path& directory) : saved(fs::current_path()) {
+        fs::current_path(directory);
+    }
+    ~working_directory() { fs::current_path(saved); }
+    working_directory(const working_directory&) = delete;
+    working_directory& operator=(const working_directory&) = delete;
+
+private:
+    fs::path saved;
+};
+
+std::string text_of(points_value points) {
+    std::ostringstream out;
+    out << points.numerator();
+    if (points.denominator() != 1) {
+        out << '/' << points.denominator();
+    }
+    return out.str();
+}
+
+std::string text_of(const options::scoring_positions& table) {
+    std::string text = table.reduced ? " (reduced)" : "";
+    for (const points_value& points : table.points) {
+        text += ' ' + text_of(points);
+    }
+    return text;
+}
+
+std::string text_of(const options::column_list& list) {
+    std::string text;
+    for (const options::column_type column : list.columns) {
+        text += ' ' + std::string(options::column_name(column));
+    }
+    return text;
+}
+
+// The typed settings of a set, one per line.
+std::string settings_of(const option_set& set) {
+    std::ostringstream out;
+    out << "race:" << text_of(set.race_points) << '\n'
+        << "qualifying:" << text_of(set.qualifying_points) << '\n'
+        << "grid:" << text_of(set.grid_points) << '\n'
+        << "reduced-points: " << set.reduced_points << '\n'
+        << "fastest-qualifier: " << text_of(set.fastest_qualifier.value) << '\n'
+        << "fastest-qualifier-to-finish: " << text_of(set.fastest_qualifier_to_finish.value) << '\n'
+        << "highest-climber: " << text_of(set.highest_climber.value) << '\n'
+        << "highest-climber-with-qualifying-time: "
+        << text_of(set.highest_climber_with_qualifying_time.value) << '\n'
+        << "highest-climber-from-qualifying-position: "
+        << text_of(set.highest_climber_from_qualifying_position.value) << '\n'
+        << "fastest-lap: " << text_of(set.fastest_lap.value) << '\n'
+        << "modes: " << options::shared_points_mode_name(set.shared_points_mode_fastest_lap) << ' '
+        << options::shared_points_mode_name(set.shared_points_mode_fastest_qualifier) << ' '
+        << options::shared_points_mode_name(set.shared_points_mode_highest_climber) << '\n'
+        << "qualifying-columns:" << text_of(set.qualifying_columns) << '\n'
+        << "race-columns:" << text_of(set.race_columns) << '\n'
+        << "summary-columns:" << text_of(set.summary_columns) << '\n'
+        << "team-summary-columns:" << text_of(set.team_summary_columns) << '\n'
+        << "event-name: " << set.event_name.value_or("(none)") << '\n';
+    return out.str();
+}
+
+const std::string default_settings = R"(race: 10 6 4 3 2 1
+qualifying:
+grid:
+reduced-points: 0
+fastest-qualifier: 0
+fastest-qualifier-to-finish: 0
+highest-climber: 0
+highest-climber-with-qualifying-time: 0
+highest-climber-from-qualifying-position: 0
+fastest-lap: 0
+modes: award-all award-all award-all
+qualifying-columns: position driver team car best-lap handicap
+race-columns: position driver team points grid-slot car finish-time best-lap handicap
+summary-columns: position driver team points summary
+team-summary-columns: position team points
+event-name: (none)
+)";
+
+class config_file : public ::testing::Test {
+protected:
+    temp_dir dir;
+
+    // Writes `text` to `relative` in the temporary directory and returns its path.
+    fs::path write(const std::string& relative, std::string_view text) {
+        const fs::path path = dir.path() / relative;
+        write_file(path, text);
+        return path;
+    }
+
+    // Reads `text` as the file "rostrum.conf" over `set`; returns what reading returned.
+    bool read_over(option_set& set, std::string_view text) {
+        return options::read_options_file(set, write("rostrum.conf", text));
+    }
+
+    option_set read(std::string_view text) {
+        option_set set;
+        read_over(set, text);
+        return set;
+    }
+
+    // The message of the exception that reading `text` raises, and what it wrote before.
+    std::string failure_of(std::string_view text, std::string* diagnostics = nullptr) {
+        const error_capture errors;
+        std::string message = "no failure";
+        try {
+            read(text);
+        } catch (const std::exception& error) {
+            message = error.what();
+        }
+        if (diagnostics) {
+            *diagnostics = errors.text();
+        }
+        return message;
+    }
+};
+
+TEST_F(config_file, an_empty_file_or_unknown_keys_change_nothing) {
+    EXPECT_EQ(settings_of(read("")), default_settings);
+    EXPECT_EQ(settings_of(read("colour red\npoints { race-table 1,2 }\n")), default_settings);
+}
+
+TEST_F(config_file, every_typed_key_is_read) {
+    const option_set set = read(R"(
+points
+{
+    race "25, 18, 15"
+    qualifying 3,2,1
+    grid 1/2
+    reduced-points true
+    fastest-qualifier 1
+    fastest-qualifier-to-finish 2
+    highest-climber 3
+    highest-climber-with-qualifying-time 4
+    highest-climber-from-qualifying-position -5
+    fastest-lap 1/3
+    shared-points-mode-fastest-lap award-first   ; read after the general key
+    shared-points-mode divide-between
+}
+output
+{
+    qualifying-columns "position driver"
+    race-columns "position driver car change"
+    summary-columns ""
+    team-summary-columns "team team points"
+}
+event-name "Round 1: Spa"
+)");
+    EXPECT_EQ(settings_of(set), R"(race: (reduced) 25 18 15
+qualifying: (reduced) 3 2 1
+grid: (reduced) 1/2
+reduced-points: 1
+fastest-qualifier: 1
+fastest-qualifier-to-finish: 2
+highest-climber: 3
+highest-climber-with-qualifying-time: 4
+highest-climber-from-qualifying-position: -5
+fastest-lap: 1/3
+modes: award-first divide-between divide-between
+qualifying-columns: position driver
+race-columns: position driver car change
+summary-columns:
+team-summary-columns: team team points
+event-name: Round 1: Spa
+)");
+}
+
+TEST_F(config_file, an_empty_race_table_awards_nothing) {
+    EXPECT_EQ(text_of(read("points { race \"\" }").race_points), "");
+}
+
+TEST_F(config_file, only_the_first_points_section_is_searched) {
+    const option_set set = read("points { race 5 }\npoints { race 7\n fastest-lap 2 }\n");
+    EXPECT_EQ(text_of(set.race_points), " 5");
+    EXPECT_EQ(text_of(set.fastest_lap.value), "0");
+}
+
+TEST_F(config_file, booleans_are_read_as_the_property_tree_reads_them) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1", "true"},      {"true", "true"},   {" true ", "true"},  {"0", "false"},
+        {"false", "false"}, {"yes", "invalid"}, {"TRUE", "invalid"}, {"on", "invalid"},
+        {"2", "invalid"},   {"", "invalid"},
+    };
+    for (const auto& [value, expected] : cases) {
+        option_set set;
+        set.reduced_points = std::string_view(expected) != "true";  // so that a read shows
+        std::string result;
+        try {
+            read_over(set, "points { reduced-points \"" + std::string(value) + "\" }");
+            result = set.reduced_points ? "true" : "false";
+        } catch (const std::runtime_error& error) {
+            result = error.what() == "points.reduced-points: invalid value: " + std::string(value)
+                         ? "invalid"
+                         : error.what();
+        }
+        EXPECT_EQ(result, expected) << value;
+    }
+}
+
+TEST_F(config_file, values_that_do_not_convert_end_the_reading) {
+    const struct {
+        const char* text;
+        const char* message;
+        const char* diagnostics;
+    } cases[] = {
+        {"points { race 10,x }", "points.race: invalid value: 10,x", "invalid token near x\n"},
+        {"points { qualifying 10,5/0 }", "points.qualifying: invalid value: 10,5/0", ""},
+        {"points { grid 25,18,99999999999 }", "points.grid: invalid value: 25,18,99999999999", ""},
+        {"points { fastest-lap 1.5 }", "points.fastest-lap: invalid value: 1.5", ""},
+        {"points { fastest-qualifier -2147483648/-1 }",
+         "points.fastest-qualifier: invalid value: -2147483648/-1", ""},
+        {"points { highest-climber \"1 /2\" }", "points.highest-climber: invalid value: 1 /2", ""},
+        {"points { shared-points-mode Award-All }",
+         "points.shared-points-mode: invalid value: Award-All", ""},
+        {"points { shared-points-mode-highest-climber \"award-all award-first\" }",
+         "points.shared-points-mode-highest-climber: invalid value: award-all award-first", ""},
+        {"output { race-columns \"position driver cars\" }",
+         "output.race-columns: invalid value: position driver cars", "invalid column type: cars\n"},
+        {"output { team-summary-columns position,team }",
+         "output.team-summary-columns: invalid value: position,team",
+         "invalid column type: position,team\n"},
+    };
+    for (const auto& c : cases) {
+        std::string diagnostics;
+        EXPECT_EQ(failure_of(c.text, &diagnostics), c.message) << c.text;
+        EXPECT_EQ(diagnostics, c.diagnostics) << c.text;
+    }
+}
+
+TEST_F(config_file, of_two_invalid_keys_the_first_in_reading_order_is_reported) {
+    std::string diagnostics;
+    EXPECT_EQ(failure_of(R"(
+output { race-columns "position cars" }
+points { fastest-lap x }
+)",
+                         &diagnostics),
+              "points.fastest-lap: invalid value: x");
+    EXPECT_EQ(diagnostics, "");
+}
+
+TEST_F(config_file, a_value_accepted_after_a_warning_is_reported) {
+    const error_capture errors;
+    option_set set;
+    EXPECT_TRUE(read_over(set, "points { race \"10 ,6\" }"));
+    EXPECT_EQ(text_of(set.race_points), " 10");
+    EXPECT_EQ(errors.text(), "invalid token near ,6\n");
+    EXPECT_FALSE(read_over(set, "points { race 10,6, }"));
+    EXPECT_EQ(text_of(set.race_points), " 10 6");
+}
+
+TEST_F(config_file, reduced_points_reaches_the_tables_on_every_read) {
+    option_set global = read("points { reduced-points 1 }");
+    option_set event = global;
+    read_over(event, "points { race 5,3 }");
+    EXPECT_EQ(text_of(event.race_points), " (reduced) 5 3");
+    EXPECT_EQ(text_of(event.qualifying_points), " (reduced)");
+
+    option_set plain;
+    plain.race_points.reduced = true;  // a stale flag is corrected by any read
+    read_over(plain, "");
+    EXPECT_EQ(text_of(plain.race_points), " 10 6 4 3 2 1");
+}
+
+TEST_F(config_file, an_event_file_overlays_a_copy_of_the_global_set) {
+    const option_set global = read(R"(
+points { race 3,2,1  shared-points-mode-fastest-lap award-first  fastest-lap 1 }
+event-name "Global name"
+forced-names { alice "Alice G." }
+teams { Red { alice ""  bob "" } }
+penalties { carl dsq  dave hide  erin 10 }
+modify-points { bob 2 }
+)");
+    option_set event = global;
+    read_over(event, R"(
+points { shared-points-mode divide-between }
+event-name ""
+forced-names { ALICE "Alice E." }
+teams { Blue { bob "" } }
+penalties { frank disqualify  erin 20 }
+)");
+    EXPECT_EQ(settings_of(event), R"(race: 3 2 1
+qualifying:
+grid:
+reduced-points: 0
+fastest-qualifier: 0
+fastest-qualifier-to-finish: 0
+highest-climber: 0
+highest-climber-with-qualifying-time: 0
+highest-climber-from-qualifying-position: 0
+fastest-lap: 1
+modes: divide-between divide-between divide-between
+qualifying-columns: position driver team car best-lap handicap
+race-columns: position driver team points grid-slot car finish-time best-lap handicap
+summary-columns: position driver team points summary
+team-summary-columns: position team points
+event-name: Global name
+)");
+    EXPECT_EQ(event.forced_name_of(make_name_key("alice")), "Alice E.");
+    EXPECT_EQ(event.team_of(make_name_key("alice")), "Red");
+    EXPECT_EQ(event.team_of(make_name_key("bob")), "Blue");
+    EXPECT_EQ(event.time_penalties.at(make_name_key("erin")), 20);
+    EXPECT_EQ(event.disqualified.size(), 2U);
+    EXPECT_EQ(event.disqualified.count(make_name_key("carl")), 1U);
+    EXPECT_EQ(event.hidden.count(make_name_key("dave")), 1U);
+    EXPECT_EQ(event.points_modifications.size(), 1U);
+
+    EXPECT_EQ(global.forced_name_of(make_name_key("alice")), "Alice G.");
+    EXPECT_EQ(global.team_of(make_name_key("bob")), "Red");
+    EXPECT_EQ(global.time_penalties.at(make_name_key("erin")), 10);
+    EXPECT_EQ(global.disqualified.size(), 1U);
+    EXPECT_EQ(global.shared_points_mode_fastest_lap, options::shared_points_mode::award_first);
+    EXPECT_EQ(global.shared_points_mode_fastest_qualifier, options::shared_points_mode::award_all);
+
+    read_over(event, "event-name \"Event name\"");
+    EXPECT_EQ(event.event_name, "Event name");
+    EXPECT_EQ(global.event_name, "Global name");
+}
+
+TEST_F(config_file, the_newest_input_time_only_grows) {
+    const auto now = fs::file_time_type::clock::now();
+    const fs::path path = write("rostrum.conf", "");
+    fs::last_write_time(path, now - std::chrono::hours(1));
+    option_set set;
+    options::read_options_file(set, path);
+    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
+    set.newest_input_time = now;
+    options::read_options_file(set, path);
+    EXPECT_EQ(set.newest_input_time, now);
+}
+
+TEST_F(config_file, templates_are_found_beside_an_event_file) {
+    const auto now = fs::file_time_type::clock::now();
+    const fs::path race = write("ev1/race.tpl", "<p>\r\n{{html:race-table}}\r\n</p>\r\r\n");
+    const fs::path qualifying = write("ev1/sub/qualifying.tpl", "q");
+    const fs::path absolute = write("elsewhere/series.tpl", "s");
+    const fs::path config = write(
+        "ev1/rostrum.conf", "template { race race.tpl\n qualifying sub/qualifying.tpl\n series \"" +
+                                absolute.string() + "\" }\n");
+    fs::last_write_time(config, now - std::chrono::hours(3));
+    fs::last_write_time(race, now - std::chrono::hours(2));
+    fs::last_write_time(qualifying, now - std::chrono::hours(1));
+    fs::last_write_time(absolute, now - std::chrono::hours(4));
+
+    option_set set;
+    options::read_options_file(set, config);
+    EXPECT_EQ(set.race_template, "<p>\n{{html:race-table}}\n</p>\r\n");
+    EXPECT_EQ(set.race_template_path, dir.path() / "ev1" / "race.tpl");
+    EXPECT_EQ(set.qualifying_template, "q");
+    EXPECT_EQ(set.qualifying_template_path, dir.path() / "ev1" / "sub" / "qualifying.tpl");
+    EXPECT_EQ(set.series_template, "s");
+    EXPECT_EQ(set.series_template_path, absolute);
+    EXPECT_EQ(set.teams_template, std::nullopt);
+    EXPECT_EQ(set.teams_template_path, std::nullopt);
+    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
+}
+
+TEST_F(config_file, templates_of_the_global_file_are_found_in_the_working_directory) {
+    write("series.tpl", "series page");
+    write("rostrum.conf", "template { series series.tpl }");
+    const working_directory inside(dir.path());
+    bool warning_written = true;
+    const option_set set = options::load_global_options("rostrum.conf", warning_written);
+    EXPECT_FALSE(warning_written);
+    EXPECT_EQ(set.series_template, "series page");
+    EXPECT_EQ(set.series_template_path, fs::path("series.tpl"));
+}
+
+TEST_F(config_file, a_template_that_cannot_be_read_ends_the_reading) {
+    fs::create_directories(dir.path() / "ev1" / "folder.tpl");
+    const fs::path config = write("ev1/rostrum.conf", "");
+    const std::pair<const char*, std::string> cases[] = {
+        {"template { series \"\" }",
+         "template.series: unable to read " + (dir.path() / "ev1" / "").string()},
+        {"template { teams missing.tpl }",
+         "template.teams: unable to read " + (dir.path() / "ev1" / "missing.tpl").string()},
+        {"template { race folder.tpl }",
+         "template.race: unable to read " + (dir.path() / "ev1" / "folder.tpl").string()},
+        {"template { qualifying \"\" }",
+         "template.qualifying: unable to read " + (dir.path() / "ev1" / "").string()},
+    };
+    for (const auto& [text, message] : cases) {
+        write_file(config, text);
+        option_set set;
+        try {
+            options::read_options_file(set, config);
+            ADD_FAILURE() << "no failure: " << text;
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+    }
+}
+
+TEST_F(config_file, a_byte_order_mark_is_skipped_and_includes_still_work) {
+    const auto now = fs::file_time_type::clock::now();
+    const fs::path included = write("shared.info", "output { race-columns \"position points\" }\n");
+    const fs::path config =
+        write("rostrum.conf",
+              "\xEF\xBB\xBFpoints\n{\n    race 5,3\n}\n#include \"" + included.string() + "\"\n");
+    fs::last_write_time(config, now - std::chrono::hours(2));
+    fs::last_write_time(included, now);
+    option_set set;
+    options::read_options_file(set, config);
+    EXPECT_EQ(text_of(set.race_points), " 5 3");
+    EXPECT_EQ(text_of(set.race_columns), " position points");
+    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(2))
+        << "an included file does not count";
+}
+
+TEST_F(config_file, a_configuration_file_that_cannot_be_read) {
+    const fs::path folder = dir.path() / "folder.conf";
+    fs::create_directory(folder);
+    for (const fs::path& path : {dir.path() / "missing.conf", folder}) {
+        option_set set;
+        try {
+            options::read_options_file(set, path);
+            ADD_FAILURE() << "no failure: " << path;
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(error.what(), "unable to read " + path.string());
+        }
+    }
+}
+
+TEST_F(config_file, syntax_errors_name_the_file_and_the_line) {
+    const std::string config = (dir.path() / "rostrum.conf").string();
+    const fs::path included = write("broken.info", "a\n}\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {"points\n{\n    race 5\n", config + "(4): unmatched {"},
+        {"points\n{\n}\n}\n", config + "(4): unmatched }"},
+        {"#define x\n", config + "(1): unknown directive"},
+        {"\xEF\xBB\xBF#include \"" + included.string() + "\"\n",
+         included.string() + "(2): unmatched }"},
+        {"\n#include \"" + (dir.path() / "none").string() + "\"\n",
+         config + "(2): cannot open include file " + (dir.path() / "none").string()},
+    };
+    for (const auto& [text, message] : cases) {
+        EXPECT_EQ(failure_of(text), message) << text;
+    }
+}
+
+TEST_F(config_file, global_options_without_a_file_are_the_defaults) {
+    bool warning_written = true;
+    const option_set set =
+        options::load_global_options(dir.path() / "rostrum.conf", warning_written);
+    EXPECT_FALSE(warning_written);
+    EXPECT_EQ(settings_of(set), default_settings);
+    EXPECT_EQ(set.newest_input_time, fs::file_time_type::min());
+}
+
+TEST_F(config_file, global_options_report_a_warning) {
+    const error_capture errors;
+    bool warning_written = false;
+    const option_set set = options::load_global_options(
+        write("rostrum.conf", "points { race \"3;2\" }"), warning_written);
+    EXPECT_TRUE(warning_written);
+    EXPECT_EQ(text_of(set.race_points), " 3");
+    EXPECT_EQ(errors.text(), "invalid token near 2\n");
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+#include "options/driver_sections.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/property_tree/info_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+namespace pt = boost::property_tree;
+using options::option_set;
+
+pt::ptree parsed(const std::string& text) {
+    std::istringstream in(text);
+    pt::ptree tree;
+    pt::read_info(in, tree);
+    return tree;
+}
+
+option_set read(const std::string& text) {
+    option_set set;
+    options::read_driver_sections(set, parsed(text));
+    return set;
+}
+
+// The message of the exception that reading raises, marked when it is a std::range_error.
+std::string failure_of(const std::string& text) {
+    try {
+        read(text);
+    } catch (const std::range_error& error) {
+        return std::string("range error: ") + error.what();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "no failure";
+}
+
+std::string text_of(const options::points_modification& change) {
+    std::ostringstream out;
+    out << change.points.numerator();
+    if (change.points.denominator() != 1) {
+        out << '/' << change.points.denominator();
+    }
+    out << " [" << change.label << ']';
+    return out.str();
+}
+
+TEST(driver_sections, forced_names_match_whatever_the_letter_case) {
+    const option_set set = read(R"(
+forced-names
+{
+    "JOHN ÉMILE" "John, guest"
+    "x×y" "times"
+    silent ""
+}
+)");
+    EXPECT_EQ(set.forced_name_of(make_name_key("john \xC9mile")), "John, guest");
+    EXPECT_EQ(set.forced_name_of(make_name_key("JoHn \xE9MILE")), "John, guest");
+    EXPECT_EQ(set.forced_name_of(make_name_key("X\xD7Y")), "times");
+    EXPECT_EQ(set.forced_name_of(make_name_key("x\xF7y")), std::nullopt)
+        << "0xD7 is not the capital of 0xF7";
+    EXPECT_EQ(set.forced_name_of(make_name_key("Silent")), "");
+    EXPECT_EQ(set.forced_name_of(make_name_key("nobody")), std::nullopt);
+}
+
+TEST(driver_sections, teams_set_the_team_and_a_member_value_forces_the_name) {
+    const option_set set = read(R"(
+forced-names
+{
+    alice "Alice F."
+    carol "Carol F."
+}
+teams
+{
+    "Red Team" ignored
+    {
+        alice ""
+        bob "Bobby"
+    }
+    "Blue Team"
+    {
+        carol "Carol B."
+        bob ""
+    }
+}
+)");
+    EXPECT_EQ(set.team_of(make_name_key("ALICE")), "Red Team");
+    EXPECT_EQ(set.forced_name_of(make_name_key("alice")), "Alice F.");
+    EXPECT_EQ(set.team_of(make_name_key("bob")), "Blue Team") << "the later team wins";
+    EXPECT_EQ(set.forced_name_of(make_name_key("bob")), "Bobby");
+    EXPECT_EQ(set.forced_name_of(make_name_key("carol")), "Carol B.")
+        << "a member value replaces a forced name of the same file";
+    EXPECT_EQ(set.team_of(make_name_key("Red Team")), std::nullopt);
+    EXPECT_EQ(set.teams.size(), 3U);
+}
+
+TEST(driver_sections, penalties_give_seconds_disqualification_or_hiding) {
+    const option_set set = read(R"(
+penalties
+{
+    a 30
+    b -5
+    c 30s
+    d +10
+    e DSQ
+    f Disqualify
+    g Hide
+    h "remove please"
+    i 10
+    i dsq
+    j 10
+    j 20
+}
+)");
+    const std::pair<const char*, std::int64_t> seconds[] = {{"a", 30}, {"b", -5}, {"c", 30},
+                                                            {"d", 10}, {"i", 10}, {"j", 20}};
+    for (const auto& [name, expected] : seconds) {
+        const auto found = set.time_penalties.find(make_name_key(name));
+        ASSERT_NE(found, set.time_penalties.end()) << name;
+        EXPECT_EQ(found->second, expected) << name;
+    }
+    EXPECT_EQ(set.time_penalties.size(), 6U);
+    for (const char* name : {"e", "f", "i"}) {
+        EXPECT_EQ(set.disqualified.count(make_name_key(name)), 1U) << name;
+    }
+    for (const char* name : {"g", "h"}) {
+        EXPECT_EQ(set.hidden.count(make_name_key(name)), 1U) << name;
+    }
+    EXPECT_EQ(set.disqualified.size(), 3U);
+    EXPECT_EQ(set.hidden.size(), 2U);
+}
+
+TEST(driver_sections, modify_points_reads_points_and_a_label) {
+    const option_set set = read(R"(
+modify-points
+{
+    a 5
+    b "-2 late arrival"
+    c 1/2
+    d 3bonus
+    e "  4   spaced label  "
+    f 1
+    f "2 replaced"
+}
+)");
+    const std::pair<const char*, const char*> changes[] = {
+        {"a", "5 [custom]"}, {"b", "-2 [late arrival]"}, {"c", "1/2 [custom]"},
+        {"d", "3 [bonus]"},  {"e", "4 [spaced label]"},  {"f", "2 [replaced]"}};
+    for (const auto& [name, expected] : changes) {
+        const auto found = set.points_modifications.find(make_name_key(name));
+        ASSERT_NE(found, set.points_modifications.end()) << name;
+        EXPECT_EQ(text_of(found->second), expected) << name;
+    }
+}
+
+TEST(driver_sections, errors_name_the_entry_and_its_value) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"penalties { Joe ban }", "penalties: Joe: unrecognised penalty: ban"},
+        {"penalties { Joe \"Ban for life\" }",
+         "penalties: Joe: unrecognised penalty: Ban for life"},
+        {"penalties { Joe \"\" }", "penalties: Joe: invalid empty penalty"},
+        {"penalties { Joe \"   \" }", "penalties: Joe: invalid empty penalty"},
+        {"modify-points { Joe x }", "modify-points: Joe: invalid value: x"},
+        {"modify-points { Joe \"\" }", "modify-points: Joe: invalid value: "},
+        {"modify-points { Joe 1/0 }", "modify-points: Joe: invalid value: 1/0"},
+        {"modify-points { Joe 99999999999 }", "modify-points: Joe: invalid value: 99999999999"},
+        // Points have no decimal point: 1.5 is not 1 point labelled ".5".
+        {"modify-points { Joe 1.5 }", "modify-points: Joe: invalid value: 1.5"},
+        {"modify-points { Joe \"-0.5 late\" }", "modify-points: Joe: invalid value: -0.5 late"},
+        {"modify-points { Joe 1/2.5 }", "modify-points: Joe: invalid value: 1/2.5"},
+    };
+    for (const auto& [text, message] : cases) {
+        EXPECT_EQ(failure_of(text), message) << text;
+    }
+}
+
+TEST(driver_sections, names_must_be_utf8_that_code_page_1252_can_hold) {
+    const char* sections[] = {
+        "forced-names { \"%\" x }",      "teams { \"%\" { member \"\" } }",
+        "teams { team { \"%\" \"\" } }", "penalties { \"%\" dsq }",
+        "modify-points { \"%\" 1 }",
+    };
+    for (std::string text : sections) {
+        const auto at = text.find('%');
+        std::string chinese = text;
+        chinese.replace(at, 1, "\xE7\x8E\x8B");  // U+738B
+        std::string broken = text;
+        broken.replace(at, 1, "\xC3(");
+        EXPECT_EQ(failure_of(chinese), "latin1::encode_next: unable to encode code point")
+            << chinese;
+        EXPECT_EQ(failure_of(broken), "range error: bad conversion") << broken;
+    }
+}
+
+TEST(driver_sections, the_name_is_checked_before_the_value) {
+    EXPECT_EQ(failure_of("penalties { \"\xE7\x8E\x8B\" ban }"),
+              "latin1::encode_next: unable to encode code point");
+}
+
+TEST(driver_sections, only_the_first_of_two_sections_is_read) {
+    const option_set set = read(R"(
+penalties { a dsq }
+penalties { b dsq  c ban }
+)");
+    EXPECT_EQ(set.disqualified.count(make_name_key("a")), 1U);
+    EXPECT_EQ(set.disqualified.count(make_name_key("b")), 0U);
+}
+
+TEST(driver_sections, a_replaced_entry_keeps_its_first_key) {
+    const option_set set = read(R"(
+forced-names
+{
+    Alice one
+    ALICE two
+}
+)");
+    ASSERT_EQ(set.forced_names.size(), 1U);
+    EXPECT_EQ(set.forced_names.begin()->first.display, "Alice");
+    EXPECT_EQ(set.forced_names.begin()->second, "two");
+}
+
+}  // namespace

@@ -1,0 +1,214 @@
+#include "options/value_syntax.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/property_tree/ptree.hpp>
+#include <sstream>
+#include <string>
+
+#include "console/console.h"
+
+namespace {
+
+namespace pt = boost::property_tree;
+using namespace options;
+
+// Collects what is written to `error_stream` while it lives.
+class error_capture {
+public:
+    error_capture() : saved(error_stream.rdbuf(&buffer)) {}
+    ~error_capture() { error_stream.rdbuf(saved); }
+    error_capture(const error_capture&) = delete;
+    error_capture& operator=(const error_capture&) = delete;
+
+    std::string text() const { return buffer.str(); }
+
+private:
+    std::stringbuf buffer{std::ios_base::out};
+    std::streambuf* saved;
+};
+
+std::string text_of(points_value points) {
+    std::ostringstream out;
+    out << points.numerator();
+    if (points.denominator() != 1) {
+        out << '/' << points.denominator();
+    }
+    return out.str();
+}
+
+std::string text_of(const point_type& value) {
+    return text_of(value.value);
+}
+
+std::string text_of(const scoring_positions& table) {
+    std::string text = table.reduced ? "reduced:" : "";
+    for (const points_value& points : table.points) {
+        text += ' ' + text_of(points);
+    }
+    return text;
+}
+
+std::string text_of(shared_points_mode mode) {
+    return std::string(shared_points_mode_name(mode));
+}
+
+std::string text_of(const column_list& list) {
+    std::string text;
+    for (const column_type column : list.columns) {
+        text += ' ' + std::string(column_name(column));
+    }
+    return text;
+}
+
+// A key's value converted as the property tree converts it (boost's own stream translator, which
+// uses our extraction): the text of the result, or "fails".
+template <class T>
+std::string converted(const std::string& text) {
+    const boost::optional<T> value = pt::ptree(text).get_value_optional<T>();
+    return value ? text_of(*value) : "fails";
+}
+
+struct conversion_case {
+    const char* value;
+    const char* result;
+    const char* diagnostic;
+};
+
+template <class T>
+void check_conversions(std::initializer_list<conversion_case> cases) {
+    for (const conversion_case& c : cases) {
+        error_capture errors;
+        EXPECT_EQ(converted<T>(c.value), c.result) << "value: " << c.value;
+        EXPECT_EQ(errors.text(), c.diagnostic) << "value: " << c.value;
+    }
+}
+
+TEST(value_syntax, point_values) {
+    check_conversions<point_type>({
+        {"1", "1", ""},
+        {"  1  ", "1", ""},
+        {"-3", "-3", ""},
+        {"+2", "2", ""},
+        {"1/3", "1/3", ""},
+        {"2/4", "1/2", ""},
+        {"1/-2", "-1/2", ""},
+        {"-6/-4", "3/2", ""},
+        {"2147483647", "2147483647", ""},
+        {"-2147483648", "-2147483648", ""},
+        {"-2147483648/2", "-1073741824", ""},
+        {"", "fails", ""},
+        {"1.5", "fails", ""},
+        {"1/0", "fails", ""},
+        {"1 /2", "fails", ""},
+        {"1/ 2", "fails", ""},
+        {"1/", "fails", ""},
+        {"one", "fails", ""},
+        {"-", "fails", ""},
+        {"2147483648", "fails", ""},
+        {"1/2147483648", "fails", ""},
+        {"-2147483648/-1", "fails", ""},
+        {"-1/-2147483648", "fails", ""},
+        {"-2147483648/-2147483648", "fails", ""},
+    });
+}
+
+TEST(value_syntax, point_value_leaves_the_next_character_and_the_stream_flags) {
+    std::istringstream in("1/2 3.");
+    point_type value;
+    int next = 0;
+    in >> value >> next;
+    EXPECT_TRUE(in.good());
+    EXPECT_EQ(text_of(value), "1/2");
+    EXPECT_EQ(next, 3);
+    EXPECT_EQ(in.peek(), '.');
+
+    std::istringstream at_end("7");
+    at_end >> value;
+    EXPECT_TRUE(at_end.good()) << "reaching the end after a whole number is not a failure";
+    EXPECT_EQ(text_of(value), "7");
+}
+
+TEST(value_syntax, scoring_positions) {
+    check_conversions<scoring_positions>({
+        {"10,6,4,3,2,1", " 10 6 4 3 2 1", ""},
+        {"25, 18, 15", " 25 18 15", ""},
+        {"", "", ""},
+        {"   ", "", ""},
+        {"10,6,", " 10 6", ""},
+        {"10,6,  ", " 10 6", ""},
+        {"1/2,1/4", " 1/2 1/4", ""},
+        {"10 ,6", " 10", "invalid token near ,6\n"},
+        {"10;6", " 10", "invalid token near 6\n"},
+        {"10,6;", " 10 6", "invalid token near \n"},
+        {"10,x", "fails", "invalid token near x\n"},
+        {"x", "fails", "invalid token near x\n"},
+        {"10,5/0,3", "fails", "invalid token near ,3\n"},
+        // The end of the text inside the last element: refused, not shortened.
+        {"10,-", "fails", ""},
+        {"10,5/0", "fails", ""},
+        {"25,18,99999999999", "fails", ""},
+        {"10/0", "fails", ""},
+        {"10,-2147483648/-1", "fails", ""},
+    });
+}
+
+TEST(value_syntax, scoring_positions_marks_the_stream_when_it_warns) {
+    error_capture errors;
+    for (const auto& [text, warned] : {std::pair{"10;6", 1L}, {"10,6", 0L}, {"10,x", 1L}}) {
+        std::istringstream in(text);
+        scoring_positions table;
+        in >> table;
+        EXPECT_EQ(in.iword(invalid_token_word()), warned) << text;
+    }
+}
+
+TEST(value_syntax, an_empty_diagnostic_leaves_the_error_stream_usable) {
+    error_capture errors;
+    EXPECT_EQ(converted<scoring_positions>("10,6;"), " 10 6");
+    error_stream << "next line\n";
+    EXPECT_TRUE(error_stream.good());
+    EXPECT_EQ(errors.text(), "invalid token near \nnext line\n");
+}
+
+TEST(value_syntax, shared_points_modes) {
+    check_conversions<shared_points_mode>({
+        {"award-all", "award-all", ""},
+        {"divide-between", "divide-between", ""},
+        {" award-first ", "award-first", ""},
+        {"Award-All", "fails", ""},
+        {"award-all award-first", "fails", ""},
+        {"", "fails", ""},
+    });
+}
+
+TEST(value_syntax, column_lists) {
+    check_conversions<column_list>({
+        {"position driver car", " position driver car", ""},
+        {"  team team\tpoints ", " team team points", ""},
+        {"", "", ""},
+        {"position driver team points summary grid-slot handicap finish-time best-lap car change",
+         " position driver team points summary grid-slot handicap finish-time best-lap car change",
+         ""},
+        {"position driver cars", "fails", "invalid column type: cars\n"},
+        {"position,driver", "fails", "invalid column type: position,driver\n"},
+        {"Position", "fails", "invalid column type: Position\n"},
+    });
+}
+
+TEST(value_syntax, name_tables_read_both_ways) {
+    for (int value = 0; value <= 10; ++value) {
+        const auto column = static_cast<column_type>(value);
+        EXPECT_EQ(column_of_name(column_name(column)), column) << value;
+    }
+    EXPECT_EQ(column_name(column_type::grid_slot), "grid-slot");
+    EXPECT_EQ(column_of_name("best-lap"), column_type::best_lap);
+    EXPECT_EQ(column_of_name("best_lap"), std::nullopt);
+    for (int value = 0; value <= 2; ++value) {
+        const auto mode = static_cast<shared_points_mode>(value);
+        EXPECT_EQ(shared_points_mode_of_name(shared_points_mode_name(mode)), mode) << value;
+    }
+    EXPECT_EQ(shared_points_mode_of_name("divide-between"), shared_points_mode::divide_between);
+}
+
+}  // namespace
