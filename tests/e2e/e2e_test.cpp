@@ -4,6 +4,7 @@
 // A case is a folder under cases/ holding:
 //   input/             the championship folder; every "NAME.mpr.txt" replay description becomes
 //                      "NAME.mpr" (tests/support/replay_writer.h), every other file is copied
+//   args               optional: the program's arguments, one per line
 //   stdin              optional: the program's standard input (empty when absent)
 //   expected/stdout    what the program writes to standard output
 //   expected/stderr    what it writes to standard error
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -98,8 +100,13 @@ TEST_P(e2e, run) {
     const fs::path case_dir = cases_dir / GetParam();
     const temp_dir run_dir;
     const auto inputs = prepare(case_dir / "input", run_dir.path());
+    std::vector<std::string> command{ROSTRUM_PROGRAM};
+    std::istringstream args(read_optional(case_dir / "args"));
+    for (std::string arg; std::getline(args, arg);) {
+        command.push_back(arg);
+    }
     const process_result result =
-        run_process({ROSTRUM_PROGRAM}, run_dir.path(), read_optional(case_dir / "stdin"));
+        run_process(command, run_dir.path(), read_optional(case_dir / "stdin"));
 
     std::map<std::string, std::string> written;
     for (const auto& [name, content] : files_below(run_dir.path())) {
