@@ -77,44 +77,30 @@ std::uint16_t take_byte(std::string_view& text, std::uint16_t unit) {
     return unit;
 }
 
-// Single bytes that Windows' own tables map but a platform conversion may reject. glibc lacks
+// A single byte that Windows' own table maps but a platform conversion may reject: glibc lacks
 // the bytes 0x80 to 0x9F that the single-byte pages leave unassigned (Windows gives the C1
-// control of the same number) and the bytes Windows gives Private Use characters;
-// MultiByteToWideChar with MB_ERR_INVALID_CHARS rejects the Private Use ones. With this table
-// every single byte gives the same unit on both platforms.
-std::optional<std::uint16_t> windows_single_byte(unsigned code_page, unsigned char b) {
-    switch (code_page) {
-        case 932:
-            if (b == 0xA0) {
-                return 0xF8F0;
-            }
-            return std::nullopt;
-        case 1253:
-            if (b == 0xAA) {
-                return 0xF8F9;
-            }
-            if (b == 0xD2) {
-                return 0xF8FA;
-            }
-            if (b == 0xFF) {
-                return 0xF8FB;
-            }
-            break;
-        case 1257:
-            if (b == 0xA1) {
-                return 0xF8FC;
-            }
-            if (b == 0xA5) {
-                return 0xF8FD;
-            }
-            break;
-        default:
-            break;
+// control of the same number) and the bytes Windows gives Private Use characters, and
+// MultiByteToWideChar with MB_ERR_INVALID_CHARS rejects the Private Use ones. With this rule every
+// single byte gives the same unit on both platforms. Any other rejected byte gives U+FFFD.
+struct private_use_byte {
+    unsigned code_page;
+    unsigned char byte;
+    std::uint16_t unit;
+};
+
+constexpr private_use_byte private_use_bytes[] = {
+    {932, 0xA0, 0xF8F0},  {1253, 0xAA, 0xF8F9}, {1253, 0xD2, 0xF8FA},
+    {1253, 0xFF, 0xF8FB}, {1257, 0xA1, 0xF8FC}, {1257, 0xA5, 0xF8FD},
+};
+
+std::uint16_t rejected_single_byte(unsigned code_page, unsigned char b) {
+    for (const private_use_byte& entry : private_use_bytes) {
+        if (entry.code_page == code_page && entry.byte == b) {
+            return entry.unit;
+        }
     }
-    if (b >= 0x80 && b <= 0x9F) {
-        return b;
-    }
-    return std::nullopt;
+    // Only the single-byte pages convert a byte of this range alone.
+    return b >= 0x80 && b <= 0x9F ? b : replacement_character;
 }
 
 }  // namespace
@@ -166,7 +152,7 @@ std::uint16_t converted::convert_single(std::string_view& text) const {
     if (unit) {
         return *unit;
     }
-    return windows_single_byte(code_page_, b).value_or(replacement_character);
+    return rejected_single_byte(code_page_, b);
 }
 
 std::uint16_t converted::convert_pair(std::string_view& text) const {

@@ -22,8 +22,9 @@ converter::converter(unsigned code_page) : state_(std::make_unique<state>()) {
     const std::string name = "CP" + std::to_string(code_page);
     state_->descriptor = iconv_open("UTF-16LE", name.c_str());
     if (state_->descriptor == reinterpret_cast<iconv_t>(-1)) {
+        const int error = errno;
         throw std::runtime_error("code page " + std::to_string(code_page) +
-                                 ": no conversion available: " + std::strerror(errno));
+                                 ": no conversion available: " + std::strerror(error));
     }
 }
 
