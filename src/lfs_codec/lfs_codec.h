@@ -10,7 +10,8 @@
 namespace lfs_codec {
 
 // Replaces `out` with the UTF-8 decoding of `text` (the raw bytes up to the first zero byte).
-// Never fails: a damaged character decodes to U+FFFD and decoding goes on.
+// A damaged character decodes to U+FFFD and decoding goes on; the only failure is
+// std::runtime_error when the platform has no converter for a code page the text switches to.
 void decode(std::string_view text, std::string& out);
 
 // Appends the UTF-8 form (one to three bytes) of one UTF-16 unit.
