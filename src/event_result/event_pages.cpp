@@ -429,19 +429,8 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
         event.pause = true;
         return;
     }
-    std::string track;
-    if (options.event_name) {
-        track = *options.event_name;
-    } else {
-        bool first = true;
-        for (const std::string& track_id : qualifying.track_ids) {
-            if (!first) {
-                track += '+';
-            }
-            track += track_id;
-            first = false;
-        }
-    }
+    const std::string track =
+        options.event_name ? *options.event_name : qualifying_track_text(qualifying);
     const std::string session_time = session_time_text(qualifying.start_time);
     const std::string caption = "Qualifying at " + track + " on " + session_time + " (UTC)";
 

@@ -10,25 +10,11 @@
 #include <vector>
 
 #include "console/console.h"
+#include "support/stream_capture.h"
 
 namespace {
 
 using options::column_type;
-
-// Sends what the code writes to `error_stream` into a string while it lives.
-class captured_error_stream {
-public:
-    captured_error_stream() : saved(error_stream.rdbuf(&buffer)) {}
-    ~captured_error_stream() { error_stream.rdbuf(saved); }
-    captured_error_stream(const captured_error_stream&) = delete;
-    captured_error_stream& operator=(const captured_error_stream&) = delete;
-
-    std::string text() const { return buffer.str(); }
-
-private:
-    std::stringbuf buffer;
-    std::streambuf* saved;
-};
 
 // Lines 4 to 34 of both built-in templates.
 constexpr const char* built_in_style = R"css(<style>
@@ -249,7 +235,7 @@ TEST(event_pages, race_times_and_gaps) {
 
 TEST(event_pages, race_page_with_default_columns) {
     event_result event = small_race(base_options());
-    const captured_error_stream errors;
+    const stream_capture errors(error_stream);
     EXPECT_EQ(
         race_page(event),
         built_in_page(
@@ -278,7 +264,7 @@ TEST(event_pages, race_page_with_default_columns) {
 
 TEST(event_pages, qualifying_page_with_default_columns) {
     event_result event = small_qualifying(base_options());
-    const captured_error_stream errors;
+    const stream_capture errors(error_stream);
     EXPECT_EQ(
         qualifying_page(event),
         built_in_page("Qualifying at BL1 on Sat Jan  1 09:05 2022 (UTC)",
@@ -338,7 +324,7 @@ TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
         event_result event = small_race(options);
         event.race->results.resize(1);
         event.race->dsq_results.clear();
-        const captured_error_stream errors;
+        const stream_capture errors(error_stream);
         EXPECT_EQ(race_page(event),
                   "<table class=race-results><caption>20 laps of BL1 on Sat Jan  1 09:05 2022 "
                   "(UTC)</caption>\n"
@@ -351,7 +337,7 @@ TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
     }
     {
         event_result event = small_qualifying(options);
-        const captured_error_stream errors;
+        const stream_capture errors(error_stream);
         EXPECT_EQ(qualifying_page(event),
                   "<table class=qualifying-results><caption>Qualifying at BL1 on Sat Jan  1 "
                   "09:05 2022 (UTC)</caption>\n"
@@ -467,7 +453,7 @@ TEST(event_pages, qualifying_tracks_are_joined_in_the_order_they_were_met) {
 TEST(event_pages, qualifying_without_a_track_renders_nothing) {
     event_result event = small_qualifying(base_options());
     event.qualifying->track_ids = {};
-    const captured_error_stream errors;
+    const stream_capture errors(error_stream);
     EXPECT_EQ(qualifying_page(event), "");
     EXPECT_EQ(errors.text(), "warning: qualifying track_ids empty\n");
     EXPECT_TRUE(event.pause);

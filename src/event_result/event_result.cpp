@@ -62,6 +62,17 @@ std::string race_length_text(std::uint8_t code) {
     return {};
 }
 
+std::string qualifying_track_text(const qualifying_result& qualifying) {
+    std::string text;
+    for (const std::string& track_id : qualifying.track_ids) {
+        if (!text.empty()) {
+            text += '+';
+        }
+        text += track_id;
+    }
+    return text;
+}
+
 std::string display_name(const options::option_set& options, const name_key& key,
                          std::string_view nickname) {
     if (const auto forced = options.forced_name_of(key)) {

@@ -98,6 +98,10 @@ struct event_result {
 // "600 laps of", "1 hours of".
 std::string race_length_text(std::uint8_t code);
 
+// The tracks of a qualifying result as shown on pages: its one track identifier, or all of them
+// joined by "+" in the order they were met.
+std::string qualifying_track_text(const qualifying_result& qualifying);
+
 // The name shown for a driver: his forced name when the options have one, else his nickname
 // decoded to UTF-8.
 std::string display_name(const options::option_set& options, const name_key& key,

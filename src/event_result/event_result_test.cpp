@@ -6,25 +6,9 @@
 #include <vector>
 
 #include "console/console.h"
+#include "support/stream_capture.h"
 
 namespace {
-
-// Sends what is written to a stream into a string while it lives.
-class captured_stream {
-public:
-    explicit captured_stream(std::ostream& stream)
-        : stream(stream), original(stream.rdbuf(&buffer)) {}
-    ~captured_stream() { stream.rdbuf(original); }
-    captured_stream(const captured_stream&) = delete;
-    captured_stream& operator=(const captured_stream&) = delete;
-
-    std::string text() const { return buffer.str(); }
-
-private:
-    std::ostream& stream;
-    std::stringbuf buffer;
-    std::streambuf* original;
-};
 
 replay_record record(std::string user, std::uint16_t laps, std::int32_t total_time_ms,
                      std::int32_t best_lap_ms = 60000, std::uint8_t flags = 0) {
@@ -192,8 +176,8 @@ TEST(event_result, duplicate_race_entry_is_dropped_with_a_log_warning) {
     });
     race_result result;
     {
-        const captured_stream log(log_stream);
-        const captured_stream error(error_stream);
+        const stream_capture log(log_stream);
+        const stream_capture error(error_stream);
         result = build_race_result(options, race);
         EXPECT_EQ(log.text(), "warning: discarded duplicate race entry: \xC3\xA9RIC\n");
         EXPECT_EQ(error.text(), "");
@@ -212,7 +196,7 @@ TEST(event_result, hidden_drivers_are_left_out_silently) {
     });
     race_result result;
     {
-        const captured_stream log(log_stream);
+        const stream_capture log(log_stream);
         result = build_race_result(options, race);
         EXPECT_EQ(log.text(), "");
     }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "lfs_codec/codepage_platform.h"
+#include "lfs_codec/lfs_codec.h"
 
 namespace lfs_codec::codepage {
 namespace {
@@ -16,49 +17,6 @@ constexpr std::uint16_t latin1_high_row[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
 };
-
-// Strict UTF-8: overlong forms, surrogates, values above U+10FFFF and cut sequences are errors.
-char32_t next_code_point(std::string_view& utf8) {
-    const auto fail = [] { throw std::range_error("bad conversion"); };
-    const auto lead = static_cast<unsigned char>(utf8.front());
-    int length = 0;
-    char32_t code_point = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        length = 1;
-        code_point = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code_point = lead & 0x1F;
-        minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code_point = lead & 0x0F;
-        minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code_point = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        fail();
-    }
-    if (utf8.size() < static_cast<std::size_t>(length)) {
-        fail();
-    }
-    for (int i = 1; i < length; ++i) {
-        const auto continuation = static_cast<unsigned char>(utf8[i]);
-        if ((continuation & 0xC0) != 0x80) {
-            fail();
-        }
-        code_point = (code_point << 6) | (continuation & 0x3F);
-    }
-    if (code_point < minimum || code_point > 0x10FFFF ||
-        (code_point >= 0xD800 && code_point <= 0xDFFF)) {
-        fail();
-    }
-    utf8.remove_prefix(length);
-    return code_point;
-}
 
 constexpr std::uint16_t euro_sign = 0x20AC;
 constexpr std::uint16_t replacement_character = 0xFFFD;
@@ -309,17 +267,28 @@ std::uint16_t korean::next(std::string_view& text) const {
 
 const base* select(char letter) {
     switch (letter) {
-        case 'L': return &latin1::instance();
-        case 'G': return &greek::instance();
-        case 'C': return &cyrillic::instance();
-        case 'J': return &japanese::instance();
-        case 'E': return &european::instance();
-        case 'T': return &turkish::instance();
-        case 'B': return &baltic::instance();
-        case 'H': return &traditional_chinese::instance();
-        case 'S': return &simplified_chinese::instance();
-        case 'K': return &korean::instance();
-        default: return nullptr;
+        case 'L':
+            return &latin1::instance();
+        case 'G':
+            return &greek::instance();
+        case 'C':
+            return &cyrillic::instance();
+        case 'J':
+            return &japanese::instance();
+        case 'E':
+            return &european::instance();
+        case 'T':
+            return &turkish::instance();
+        case 'B':
+            return &baltic::instance();
+        case 'H':
+            return &traditional_chinese::instance();
+        case 'S':
+            return &simplified_chinese::instance();
+        case 'K':
+            return &korean::instance();
+        default:
+            return nullptr;
     }
 }
 

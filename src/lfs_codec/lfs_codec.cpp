@@ -1,5 +1,7 @@
 #include "lfs_codec/lfs_codec.h"
 
+#include <stdexcept>
+
 #include "lfs_codec/codepage.h"
 
 namespace lfs_codec {
@@ -8,22 +10,82 @@ namespace {
 // The character an escape "^c" stands for, or c itself when c is not in the table.
 char unescape(char c) {
     switch (c) {
-        case '^': return '^';
-        case 'a': return '*';
-        case 'c': return ':';
-        case 'd': return '\\';
-        case 'h': return '#';
-        case 'l': return '<';
-        case 'q': return '?';
-        case 'r': return '>';
-        case 's': return '/';
-        case 't': return '"';
-        case 'v': return '|';
-        default: return c;
+        case '^':
+            return '^';
+        case 'a':
+            return '*';
+        case 'c':
+            return ':';
+        case 'd':
+            return '\\';
+        case 'h':
+            return '#';
+        case 'l':
+            return '<';
+        case 'q':
+            return '?';
+        case 'r':
+            return '>';
+        case 's':
+            return '/';
+        case 't':
+            return '"';
+        case 'v':
+            return '|';
+        default:
+            return c;
     }
 }
 
 }  // namespace
+
+char32_t next_code_point(std::string_view& utf8) {
+    const auto fail = [] { throw std::range_error("bad conversion"); };
+    const auto lead = static_cast<unsigned char>(utf8.front());
+    int length = 0;
+    char32_t code_point = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        length = 1;
+        code_point = lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code_point = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code_point = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code_point = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        fail();
+    }
+    if (utf8.size() < static_cast<std::size_t>(length)) {
+        fail();
+    }
+    for (int i = 1; i < length; ++i) {
+        const auto continuation = static_cast<unsigned char>(utf8[i]);
+        if ((continuation & 0xC0) != 0x80) {
+            fail();
+        }
+        code_point = (code_point << 6) | (continuation & 0x3F);
+    }
+    if (code_point < minimum || code_point > 0x10FFFF ||
+        (code_point >= 0xD800 && code_point <= 0xDFFF)) {
+        fail();
+    }
+    utf8.remove_prefix(length);
+    return code_point;
+}
+
+void require_utf8(std::string_view text) {
+    while (!text.empty()) {
+        next_code_point(text);
+    }
+}
 
 void append_utf8(std::string& out, std::uint16_t unit) {
     if (unit < 0x80) {

@@ -10,26 +10,12 @@
 
 #include "console/console.h"
 #include "support/temp_dir.h"
+#include "support/stream_capture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using options::option_set;
-
-// Collects what is written to `error_stream` while it lives.
-class error_capture {
-public:
-    error_capture() : saved(error_stream.rdbuf(&buffer)) {}
-    ~error_capture() { error_stream.rdbuf(saved); }
-    error_capture(const error_capture&) = delete;
-    error_capture& operator=(const error_capture&) = delete;
-
-    std::string text() const { return buffer.str(); }
-
-private:
-    std::stringbuf buffer{std::ios_base::out};
-    std::streambuf* saved;
-};
 
 // Makes `directory` the working directory while it lives.
 class working_directory {
@@ -138,7 +124,7 @@ protected:
 
     // The message of the exception that reading `text` raises, and what it wrote before.
     std::string failure_of(std::string_view text, std::string* diagnostics = nullptr) {
-        const error_capture errors;
+        const stream_capture errors(error_stream);
         std::string message = "no failure";
         try {
             read(text);
@@ -276,7 +262,7 @@ points { fastest-lap x }
 }
 
 TEST_F(config_file, a_value_accepted_after_a_warning_is_reported) {
-    const error_capture errors;
+    const stream_capture errors(error_stream);
     option_set set;
     EXPECT_TRUE(read_over(set, "points { race \"10 ,6\" }"));
     EXPECT_EQ(text_of(set.race_points), " 10");
@@ -484,7 +470,7 @@ TEST_F(config_file, global_options_without_a_file_are_the_defaults) {
 }
 
 TEST_F(config_file, global_options_report_a_warning) {
-    const error_capture errors;
+    const stream_capture errors(error_stream);
     bool warning_written = false;
     const option_set set = options::load_global_options(
         write("rostrum.conf", "points { race \"3;2\" }"), warning_written);

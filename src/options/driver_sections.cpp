@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "lfs_codec/lfs_codec.h"
 #include "options/value_syntax.h"
 
 namespace options {
@@ -53,7 +54,9 @@ void read_forced_names(option_set& set, const pt::ptree& entries) {
 
 void read_teams(option_set& set, const pt::ptree& entries) {
     for (const auto& [team, members] : entries) {
-        make_config_name_key(team);  // a team's name must be a configuration name like any other
+        // A team's name is shown, never matched against a replay: any UTF-8 text will do, also
+        // characters a driver's name could not hold in code page 1252.
+        lfs_codec::require_utf8(team);
         for (const auto& [member, entry] : members) {
             const name_key driver = make_config_name_key(member);
             if (!entry.data().empty()) {

@@ -177,10 +177,11 @@ TEST(driver_sections, errors_name_the_entry_and_its_value) {
     }
 }
 
-TEST(driver_sections, names_must_be_utf8_that_code_page_1252_can_hold) {
+TEST(driver_sections, driver_names_must_be_utf8_that_code_page_1252_can_hold) {
     const char* sections[] = {
-        "forced-names { \"%\" x }",      "teams { \"%\" { member \"\" } }",
-        "teams { team { \"%\" \"\" } }", "penalties { \"%\" dsq }",
+        "forced-names { \"%\" x }",
+        "teams { team { \"%\" \"\" } }",
+        "penalties { \"%\" dsq }",
         "modify-points { \"%\" 1 }",
     };
     for (std::string text : sections) {
@@ -193,6 +194,17 @@ TEST(driver_sections, names_must_be_utf8_that_code_page_1252_can_hold) {
             << chinese;
         EXPECT_EQ(failure_of(broken), "range error: bad conversion") << broken;
     }
+}
+
+TEST(driver_sections, team_names_may_hold_any_utf8_text) {
+    // A team is shown, never matched against a replay name, so code page 1252 does not limit it.
+    const option_set set = read(
+        "teams { \"\xC5\x81\xC3\xB3"
+        "d\xC5\xBA \xE7\x8E\x8B\" { ann \"\" } }");
+    EXPECT_EQ(set.team_of(make_name_key("ann")),
+              "\xC5\x81\xC3\xB3"
+              "d\xC5\xBA \xE7\x8E\x8B");
+    EXPECT_EQ(failure_of("teams { \"\xC3(\" { ann \"\" } }"), "range error: bad conversion");
 }
 
 TEST(driver_sections, the_name_is_checked_before_the_value) {

@@ -7,26 +7,12 @@
 #include <string>
 
 #include "console/console.h"
+#include "support/stream_capture.h"
 
 namespace {
 
 namespace pt = boost::property_tree;
 using namespace options;
-
-// Collects what is written to `error_stream` while it lives.
-class error_capture {
-public:
-    error_capture() : saved(error_stream.rdbuf(&buffer)) {}
-    ~error_capture() { error_stream.rdbuf(saved); }
-    error_capture(const error_capture&) = delete;
-    error_capture& operator=(const error_capture&) = delete;
-
-    std::string text() const { return buffer.str(); }
-
-private:
-    std::stringbuf buffer{std::ios_base::out};
-    std::streambuf* saved;
-};
 
 std::string text_of(points_value points) {
     std::ostringstream out;
@@ -78,7 +64,7 @@ struct conversion_case {
 template <class T>
 void check_conversions(std::initializer_list<conversion_case> cases) {
     for (const conversion_case& c : cases) {
-        error_capture errors;
+        stream_capture errors(error_stream);
         EXPECT_EQ(converted<T>(c.value), c.result) << "value: " << c.value;
         EXPECT_EQ(errors.text(), c.diagnostic) << "value: " << c.value;
     }
@@ -154,7 +140,7 @@ TEST(value_syntax, scoring_positions) {
 }
 
 TEST(value_syntax, scoring_positions_marks_the_stream_when_it_warns) {
-    error_capture errors;
+    stream_capture errors(error_stream);
     for (const auto& [text, warned] : {std::pair{"10;6", 1L}, {"10,6", 0L}, {"10,x", 1L}}) {
         std::istringstream in(text);
         scoring_positions table;
@@ -164,7 +150,7 @@ TEST(value_syntax, scoring_positions_marks_the_stream_when_it_warns) {
 }
 
 TEST(value_syntax, an_empty_diagnostic_leaves_the_error_stream_usable) {
-    error_capture errors;
+    stream_capture errors(error_stream);
     EXPECT_EQ(converted<scoring_positions>("10,6;"), " 10 6");
     error_stream << "next line\n";
     EXPECT_TRUE(error_stream.good());

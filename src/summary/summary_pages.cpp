@@ -67,12 +67,7 @@ void write_event_title(std::ostream& out, const event_result& event) {
     } else if (event.race) {
         html_escape(out, event.race->track_id);
     } else if (event.qualifying) {
-        const char* separator = "";
-        for (const std::string& track : event.qualifying->track_ids) {
-            out << separator;
-            html_escape(out, track);
-            separator = "+";
-        }
+        html_escape(out, qualifying_track_text(*event.qualifying));
     } else {
         throw std::runtime_error("start_time() called on invalid event");
     }

@@ -9,25 +9,11 @@
 #include <vector>
 
 #include "console/console.h"
+#include "support/stream_capture.h"
 
 namespace {
 
 using options::column_type;
-
-// Captures what is written to `error_stream` while it lives.
-class captured_errors {
-public:
-    captured_errors() : saved(error_stream.rdbuf(&buffer)) {}
-    ~captured_errors() { error_stream.rdbuf(saved); }
-    captured_errors(const captured_errors&) = delete;
-    captured_errors& operator=(const captured_errors&) = delete;
-
-    std::string text() const { return buffer.str(); }
-
-private:
-    std::stringbuf buffer;
-    std::streambuf* saved;
-};
 
 using team_list = std::vector<std::pair<std::string, std::string>>;  // user name, team
 
@@ -152,7 +138,7 @@ TEST(summary_pages, series_table_with_the_default_columns) {
     add_result(events[1], "Bob", "Bobby", {{10, "1st"}}, 1).highest_climber = true;
     add_result(events[1], "alice", "Alice A.", {{6, "2nd"}}, 2);
 
-    captured_errors errors;
+    stream_capture errors(error_stream);
     bool summary_warning = false;
     EXPECT_EQ(series_table(options::option_set{}, events, summary_warning),
               "<table><thead><tr><th><abbr title=Position>Pos</abbr><th>Driver<th>Team<th>Total"
@@ -230,7 +216,7 @@ TEST(summary_pages, unsupported_columns_are_left_out_with_a_warning) {
     add_result(events[0], "Gus", "Gus", {{10, "1st"}}, 1);
 
     {
-        captured_errors errors;
+        stream_capture errors(error_stream);
         bool summary_warning = false;
         EXPECT_EQ(series_table(columns({column_type::grid_slot, column_type::driver,
                                         column_type::car, column_type::grid_slot}),
@@ -244,7 +230,7 @@ TEST(summary_pages, unsupported_columns_are_left_out_with_a_warning) {
                   "warning: unsupported column for summary: grid-slot\n");
     }
     {
-        captured_errors errors;
+        stream_capture errors(error_stream);
         bool summary_warning = false;
         EXPECT_EQ(
             team_table(columns({}, {column_type::driver, column_type::team, column_type::summary,
@@ -267,7 +253,7 @@ TEST(summary_pages, team_table_skips_teams_without_a_name) {
     add_result(events[0], "Hal", "Hal", {{6, "2nd"}, {points_value(1, 2), "fastest lap"}}, 2);
     add_result(events[0], "Jon", "Jon", {}, std::nullopt, 2);
 
-    captured_errors errors;
+    stream_capture errors(error_stream);
     bool summary_warning = false;
     EXPECT_EQ(team_table(options::option_set{}, events, summary_warning),
               "<table><thead><tr><th><abbr title=Position>Pos</abbr><th>Team<th>Points"
