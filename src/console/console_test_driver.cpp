@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
         error_stream << "\n";
     } else if (scenario == "abandoned") {
         error_stream << "\xE2\x82" << "A" << "\x80" << "B\n";
+    } else if (scenario == "zero") {
+        error_stream.write("a\0b\n", 4);
     } else if (scenario == "prompt") {
         wait_for_enter(false);
         error_stream << "|";

@@ -31,11 +31,16 @@ void put_units(target to, const char16_t* units, std::size_t count) {
         std::fflush(stdout);
     }
     // The wide C++ streams of MinGW's libstdc++ convert through the "C" locale once unsynchronised
-    // and lose non-ASCII text, so the units go to the C runtime directly; a surrogate pair is
-    // written as one string so that the runtime sees both halves together.
-    wchar_t text[3] = {static_cast<wchar_t>(units[0]),
-                       count == 2 ? static_cast<wchar_t>(units[1]) : L'\0', L'\0'};
-    std::fputws(text, file);
+    // and lose non-ASCII text, so the units go to the C runtime directly. A surrogate pair is
+    // written as one string so that the runtime converts both halves together, even on the
+    // unbuffered standard error; a single unit goes alone, so that a zero unit is written too.
+    if (count == 2) {
+        const wchar_t pair[3] = {static_cast<wchar_t>(units[0]), static_cast<wchar_t>(units[1]),
+                                 L'\0'};
+        std::fputws(pair, file);
+    } else {
+        std::fputwc(static_cast<wchar_t>(units[0]), file);
+    }
 }
 
 int flush(target to) { return std::fflush(file_of(to)) == 0 ? 0 : -1; }
@@ -49,10 +54,15 @@ bool read_input_char(char32_t& c) {
     return true;
 }
 
-std::string path_to_utf8(const std::filesystem::path& path) { return wide_to_utf8(path.wstring()); }
+std::string path_to_utf8(const std::filesystem::path& path) {
+    return wide_to_utf8(path.native());
+}
 
 }  // namespace console_platform
 
+// wchar_t is a UTF-16 unit on Windows.
 std::string wide_to_utf8(const std::wstring& text) {
-    return wide_to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return wide_to_utf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }

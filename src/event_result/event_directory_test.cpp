@@ -238,10 +238,11 @@ TEST(event_directory, page_that_cannot_be_written_is_a_warning) {
     event_fixture f;
     write_replay_file(f.directory / "race.mpr", race_session());
     write_replay_file(f.directory / "q.mpr", qualifying_session());
+    // A directory older than the newest input stands where the page goes. (Windows' C runtime
+    // cannot set a directory's time, so the input is made newer instead.)
     fs::create_directory(f.directory / "race.html");
-    const auto now = fs::file_time_type::clock::now();
-    fs::last_write_time(f.directory / "race.html", now - std::chrono::hours(1));
-    f.global->newest_input_time = now;
+    f.global->newest_input_time =
+        fs::last_write_time(f.directory / "race.html") + std::chrono::hours(1);
     const event_result event = f.process();
     EXPECT_TRUE(event.complete);
     EXPECT_TRUE(event.pause);
@@ -253,7 +254,7 @@ TEST(event_directory, pages_are_rewritten_only_when_older_than_the_newest_input)
     event_fixture f;
     write_replay_file(f.directory / "race.mpr", race_session());
     write_replay_file(f.directory / "q.mpr", qualifying_session());
-    const auto config_time = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    const auto config_time = file_time_now() - std::chrono::hours(24);
     f.global->newest_input_time = config_time;
     const struct {
         std::chrono::seconds page_age;  // relative to the newest input

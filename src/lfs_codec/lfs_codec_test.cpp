@@ -44,6 +44,30 @@ TEST(lfs_codec, decode_follows_escapes_and_code_page_switches) {
     }
 }
 
+// A nickname in each of the nine code pages that the platform converts (iconv on Linux,
+// MultiByteToWideChar on Windows): both builds run this table, so the names read the same on
+// both. Second bytes in the ASCII range (0x52, 0x63, 0x5E "^", 0x45, 0x6A) belong to their
+// double-byte characters.
+constexpr decode_case nickname_cases[] = {
+    {"^J\x8E\x52\x93\x63\x83\x5E\x83\x8D\x83\x45", "山田タロウ"},
+    {"^H\xB3\xAF\xA4\x6A\xA4\xE5", "陳大文"},
+    {"^S\xD5\xC5\xCE\xB0", "张伟"},
+    {"^K\xB1\xE8\xC3\xB6\xBC\xF6", "김철수"},
+    {"^1^C\xC2\xE0\xF1\xFF ^7\xCF\xF3\xEF\xEA\xE8\xED", "Вася Пупкин"},
+    {"^G\xCD\xDF\xEA\xEF\xF2", "Νίκος"},
+    {"^E\xA3ukasz W\xF3jcik", "Łukasz Wójcik"},
+    {"^T\xDE\xFCkr\xFC A\xF0\x61o\xF0lu", "Şükrü Ağaoğlu"},
+    {"^BJ\xE2nis B\xE7rzi\xF2\xF0", "Jānis Bērziņš"},
+};
+
+TEST(lfs_codec, nicknames_of_the_platform_code_pages) {
+    std::string out;
+    for (const decode_case& c : nickname_cases) {
+        lfs_codec::decode(c.text, out);
+        EXPECT_EQ(out, c.utf8) << c.text;
+    }
+}
+
 TEST(lfs_codec, append_utf8_writes_one_to_three_bytes) {
     std::string out;
     for (const std::uint16_t unit : {0x0000, 0x007F, 0x0080, 0x07FF, 0x0800, 0xFFFD, 0xFFFF}) {

@@ -340,7 +340,7 @@ event-name: Global name
 }
 
 TEST_F(config_file, the_newest_input_time_only_grows) {
-    const auto now = fs::file_time_type::clock::now();
+    const auto now = file_time_now();
     const fs::path path = write("rostrum.conf", "");
     fs::last_write_time(path, now - std::chrono::hours(1));
     option_set set;
@@ -352,13 +352,13 @@ TEST_F(config_file, the_newest_input_time_only_grows) {
 }
 
 TEST_F(config_file, templates_are_found_beside_an_event_file) {
-    const auto now = fs::file_time_type::clock::now();
+    const auto now = file_time_now();
     const fs::path race = write("ev1/race.tpl", "<p>\r\n{{html:race-table}}\r\n</p>\r\r\n");
     const fs::path qualifying = write("ev1/sub/qualifying.tpl", "q");
     const fs::path absolute = write("elsewhere/series.tpl", "s");
     const fs::path config = write(
         "ev1/rostrum.conf", "template { race race.tpl\n qualifying sub/qualifying.tpl\n series \"" +
-                                absolute.string() + "\" }\n");
+                                absolute.generic_string() + "\" }\n");
     fs::last_write_time(config, now - std::chrono::hours(3));
     fs::last_write_time(race, now - std::chrono::hours(2));
     fs::last_write_time(qualifying, now - std::chrono::hours(1));
@@ -414,11 +414,11 @@ TEST_F(config_file, a_template_that_cannot_be_read_ends_the_reading) {
 }
 
 TEST_F(config_file, a_byte_order_mark_is_skipped_and_includes_still_work) {
-    const auto now = fs::file_time_type::clock::now();
+    const auto now = file_time_now();
     const fs::path included = write("shared.info", "output { race-columns \"position points\" }\n");
     const fs::path config =
-        write("rostrum.conf",
-              "\xEF\xBB\xBFpoints\n{\n    race 5,3\n}\n#include \"" + included.string() + "\"\n");
+        write("rostrum.conf", "\xEF\xBB\xBFpoints\n{\n    race 5,3\n}\n#include \"" +
+                                  included.generic_string() + "\"\n");
     fs::last_write_time(config, now - std::chrono::hours(2));
     fs::last_write_time(included, now);
     option_set set;
@@ -450,10 +450,10 @@ TEST_F(config_file, syntax_errors_name_the_file_and_the_line) {
         {"points\n{\n    race 5\n", config + "(4): unmatched {"},
         {"points\n{\n}\n}\n", config + "(4): unmatched }"},
         {"#define x\n", config + "(1): unknown directive"},
-        {"\xEF\xBB\xBF#include \"" + included.string() + "\"\n",
-         included.string() + "(2): unmatched }"},
-        {"\n#include \"" + (dir.path() / "none").string() + "\"\n",
-         config + "(2): cannot open include file " + (dir.path() / "none").string()},
+        {"\xEF\xBB\xBF#include \"" + included.generic_string() + "\"\n",
+         included.generic_string() + "(2): unmatched }"},
+        {"\n#include \"" + (dir.path() / "none").generic_string() + "\"\n",
+         config + "(2): cannot open include file " + (dir.path() / "none").generic_string()},
     };
     for (const auto& [text, message] : cases) {
         EXPECT_EQ(failure_of(text), message) << text;

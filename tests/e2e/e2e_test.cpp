@@ -10,11 +10,17 @@
 //   expected/stderr    what it writes to standard error
 //   expected/exit_code its exit code
 //   expected/files/    every file the run creates or changes, with its exact bytes
+//   expected/windows/  optional: "stdout" or "stderr" as a Windows build writes it, byte for byte,
+//                      where it differs from the Linux text by more than its line ends (paths in
+//                      messages: ".\ev1\race.mpr")
 // After the run the folder must hold exactly the input files and the expected files, each with
-// its expected bytes (an input file not listed under expected/files/ must be unchanged).
+// its expected bytes (an input file not listed under expected/files/ must be unchanged). The files
+// are the same on every platform; so is the console text, except as console_text (process.h) and
+// expected/windows/ say.
 //
 // With ROSTRUM_E2E_UPDATE=1 in the environment the expectations are rewritten from the actual
-// run instead (review the difference before committing it).
+// run instead (review the difference before committing it). A run of a Windows build rewrites
+// only expected/windows/, and keeps a file there only where the Linux text does not give it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -94,13 +100,35 @@ std::map<std::string, std::string> prepare(const fs::path& input, const fs::path
     return prepared;
 }
 
+// What the program is expected to write to its standard output or error ("stdout", "stderr").
+std::string expected_console(const fs::path& expected_dir, const std::string& stream) {
+    const fs::path windows_text = expected_dir / "windows" / stream;
+    if (programs().windows && fs::exists(windows_text)) {
+        return read_file(windows_text);
+    }
+    return console_text(read_file(expected_dir / stream));
+}
+
+// Keeps expected/windows/`stream` only where the Linux expectation does not give `actual`.
+void update_windows_console(const fs::path& expected_dir, const std::string& stream,
+                            const std::string& actual) {
+    const fs::path windows_text = expected_dir / "windows" / stream;
+    fs::remove(windows_text);
+    if (actual != console_text(read_file(expected_dir / stream))) {
+        write_file(windows_text, actual);
+    }
+    if (fs::exists(expected_dir / "windows") && fs::is_empty(expected_dir / "windows")) {
+        fs::remove(expected_dir / "windows");
+    }
+}
+
 class e2e : public testing::TestWithParam<std::string> {};
 
 TEST_P(e2e, run) {
     const fs::path case_dir = cases_dir / GetParam();
     const temp_dir run_dir;
     const auto inputs = prepare(case_dir / "input", run_dir.path());
-    std::vector<std::string> command{ROSTRUM_PROGRAM};
+    std::vector<std::string> command = programs().rostrum;
     std::istringstream args(read_optional(case_dir / "args"));
     for (std::string arg; std::getline(args, arg);) {
         command.push_back(arg);
@@ -118,8 +146,13 @@ TEST_P(e2e, run) {
 
     const fs::path expected_dir = case_dir / "expected";
     const char* update = std::getenv("ROSTRUM_E2E_UPDATE");
-    if (update != nullptr && std::string(update) == "1") {
-        fs::remove_all(expected_dir);
+    const bool updating = update != nullptr && std::string(update) == "1";
+    if (updating && programs().windows) {
+        // The files must be the ones of the Linux run: they are compared below, never rewritten.
+        update_windows_console(expected_dir, "stdout", result.out);
+        update_windows_console(expected_dir, "stderr", result.err);
+    } else if (updating) {
+        fs::remove_all(expected_dir / "files");  // expected/windows/ is a Windows run's to keep
         write_file(expected_dir / "stdout", result.out);
         write_file(expected_dir / "stderr", result.err);
         write_file(expected_dir / "exit_code", std::to_string(result.exit_code) + "\n");
@@ -129,8 +162,8 @@ TEST_P(e2e, run) {
         GTEST_SKIP() << "expectations rewritten";
     }
 
-    EXPECT_EQ(result.out, read_file(expected_dir / "stdout"));
-    EXPECT_EQ(result.err, read_file(expected_dir / "stderr"));
+    EXPECT_EQ(result.out, expected_console(expected_dir, "stdout"));
+    EXPECT_EQ(result.err, expected_console(expected_dir, "stderr"));
     EXPECT_EQ(std::to_string(result.exit_code) + "\n", read_file(expected_dir / "exit_code"));
     const auto expected_files = files_below(expected_dir / "files");
     for (const auto& [name, content] : expected_files) {

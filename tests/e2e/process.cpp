@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 
 #include "support/temp_dir.h"
@@ -41,7 +43,7 @@ process_result run_process(const std::vector<std::string>& command,
         if (chdir(working_directory.c_str()) != 0) {
             _exit(126);
         }
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
@@ -53,4 +55,52 @@ process_result run_process(const std::vector<std::string>& command,
     result.out = read_file(out_path);
     result.err = read_file(err_path);
     return result;
+}
+
+namespace {
+
+programs_under_test find_programs() {
+    programs_under_test found;
+    const char* windows_build = std::getenv("ROSTRUM_E2E_WINDOWS");
+    if (windows_build == nullptr || *windows_build == '\0') {
+        found.rostrum = {ROSTRUM_PROGRAM};
+        found.console_test_driver = {CONSOLE_TEST_DRIVER};
+        return found;
+    }
+    found.windows = true;
+    std::vector<std::string> launcher;
+    if (const char* words = std::getenv("ROSTRUM_E2E_LAUNCHER")) {
+        std::istringstream in(words);
+        for (std::string word; in >> word;) {
+            launcher.push_back(word);
+        }
+    }
+    const std::filesystem::path folder = std::filesystem::absolute(windows_build);
+    found.rostrum = launcher;
+    found.rostrum.push_back((folder / "rostrum.exe").string());
+    found.console_test_driver = launcher;
+    found.console_test_driver.push_back((folder / "console_test_driver.exe").string());
+    return found;
+}
+
+}  // namespace
+
+const programs_under_test& programs() {
+    static const programs_under_test found = find_programs();
+    return found;
+}
+
+std::string console_text(std::string_view linux_text) {
+    if (!programs().windows) {
+        return std::string(linux_text);
+    }
+    std::string text;
+    text.reserve(linux_text.size() + linux_text.size() / 16);
+    for (const char c : linux_text) {
+        if (c == '\n') {
+            text += '\r';
+        }
+        text += c;
+    }
+    return text;
 }

@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -42,4 +43,8 @@ std::string read_file(const std::filesystem::path& path) {
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+std::filesystem::file_time_type file_time_now() {
+    return std::chrono::floor<std::chrono::seconds>(std::filesystem::file_time_type::clock::now());
 }

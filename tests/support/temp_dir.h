@@ -24,3 +24,7 @@ void write_file(const std::filesystem::path& path, std::string_view bytes);
 
 // The whole content of a file. Throws when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
+
+// The file clock's current time in whole seconds. Windows keeps file times in steps of 100 ns, so
+// a finer time given to last_write_time would not read back equal there.
+std::filesystem::file_time_type file_time_now();
