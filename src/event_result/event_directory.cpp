@@ -1,7 +1,6 @@
 #include "event_result/event_directory.h"
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -60,12 +59,7 @@ void write_page(event_result& event, const std::filesystem::path& directory, con
         log_stream << "  up-to-date " << name << " exists; not overwriting.\n";
         return;
     }
-    std::ofstream file(page, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-    if (file) {
-        writer(event, file);
-        file.close();
-    }
-    if (!file) {
+    if (!write_page_file(page, [&event, &writer](std::ostream& out) { writer(event, out); })) {
         error_stream << "  warning: unable to write " << path_to_utf8(page) << '\n';
         event.pause = true;
     }

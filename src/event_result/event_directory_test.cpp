@@ -250,6 +250,34 @@ TEST(event_directory, page_that_cannot_be_written_is_a_warning) {
     EXPECT_TRUE(fs::is_directory(f.directory / "race.html"));
 }
 
+TEST(event_directory, page_whose_writing_fails_is_removed_with_a_warning) {
+    // Writing to /dev/full fails for lack of space after the page was created (POSIX only).
+    if (fs::path::preferred_separator != '/' || !fs::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    event_fixture f;
+    write_replay_file(f.directory / "race.mpr", race_session());
+    write_replay_file(f.directory / "q.mpr", qualifying_session());
+    fs::create_symlink("/dev/full", f.directory / "race.html");
+    f.global->newest_input_time = fs::file_time_type::max();  // every page is out of date
+    const event_result event = f.process();
+    EXPECT_TRUE(event.pause);
+    EXPECT_EQ(f.errors, "  warning: unable to write " + f.path("race.html") + "\n");
+    // A partly written page would pass for an up-to-date one in the next run.
+    EXPECT_FALSE(fs::exists(fs::symlink_status(f.directory / "race.html")));
+    EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
+}
+
+TEST(event_directory, page_whose_template_fails_is_removed) {
+    event_fixture f;
+    write_replay_file(f.directory / "race.mpr", race_session());
+    write_file(f.directory / "broken.html", "<title>{{track_id}}</title>{{no-such-tag}}");
+    write_file(f.directory / "rostrum.conf", "template { race broken.html }");
+    EXPECT_EQ(f.process_error(),
+              "template: " + f.path("broken.html") + ": unrecognized tag: no-such-tag");
+    EXPECT_FALSE(fs::exists(f.directory / "race.html"));
+}
+
 TEST(event_directory, pages_are_rewritten_only_when_older_than_the_newest_input) {
     event_fixture f;
     write_replay_file(f.directory / "race.mpr", race_session());

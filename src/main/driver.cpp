@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -12,6 +11,7 @@
 
 #include "console/console.h"
 #include "event_result/event_directory.h"
+#include "event_result/event_pages.h"
 #include "event_result/event_result.h"
 #include "html_template/html_template.h"
 #include "main/standings.h"
@@ -58,12 +58,7 @@ void write_summary_page(const char* file_name, const std::optional<std::string>&
     const html_template page{configured_text ? std::string_view(*configured_text)
                                              : std::string_view(builtin_text),
                              &context};
-    std::ofstream file(file_name, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-    if (file) {
-        render_template(file, page);
-        file.close();
-    }
-    if (!file) {
+    if (!write_page_file(file_name, [&page](std::ostream& out) { render_template(out, page); })) {
         error_stream << "warning: unable to write " << file_name << '\n';
         summary_warning = true;
     }
