@@ -10,25 +10,14 @@
 #include <string_view>
 #include <utility>
 
+#include "support/thrown_by.h"
+
 namespace {
 
 using namespace std::string_view_literals;
 namespace codepage = lfs_codec::codepage;
 
 constexpr std::uint16_t replacement = 0xFFFD;
-
-// "<type>: <message>" of the exception `action` throws, or "no exception".
-template <class Action>
-std::string thrown_by(Action action) {
-    try {
-        action();
-    } catch (const std::range_error& e) {
-        return std::string("range_error: ") + e.what();
-    } catch (const std::runtime_error& e) {
-        return std::string("runtime_error: ") + e.what();
-    }
-    return "no exception";
-}
 
 std::string hex(std::string_view bytes) {
     std::ostringstream text;

@@ -7,20 +7,9 @@
 #include <string_view>
 #include <utility>
 
-namespace {
+#include "support/thrown_by.h"
 
-// "<type>: <message>" of the exception `action` throws, or "no exception".
-template <class Action>
-std::string thrown_by(Action action) {
-    try {
-        action();
-    } catch (const std::range_error& e) {
-        return std::string("range_error: ") + e.what();
-    } catch (const std::runtime_error& e) {
-        return std::string("runtime_error: ") + e.what();
-    }
-    return "no exception";
-}
+namespace {
 
 TEST(name_key, fold_case_lowers_ascii_and_the_latin1_capitals_only) {
     EXPECT_EQ(fold_case("@AZ[`az{"), "@az[`az{");
