@@ -31,23 +31,16 @@ bool asks_for_race_points(const options::option_set& o) {
            o.fastest_qualifier_to_finish.value != 0;
 }
 
-// The event's replays, sorted by file name byte by byte so that every platform and file system
-// reads them in the same order.
+// The event's replays, in file name order.
 std::vector<std::filesystem::path> list_replays(const std::filesystem::path& directory) {
-    std::vector<std::pair<std::string, std::filesystem::path>> replays;
+    std::vector<std::filesystem::path> replays;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        std::string name = path_to_utf8(entry.path().filename());
-        if (is_replay_name(name)) {
-            replays.emplace_back(std::move(name), entry.path());
+        if (is_replay_name(path_to_utf8(entry.path().filename()))) {
+            replays.push_back(entry.path());
         }
     }
-    std::sort(replays.begin(), replays.end());
-    std::vector<std::filesystem::path> paths;
-    paths.reserve(replays.size());
-    for (auto& replay : replays) {
-        paths.push_back(std::move(replay.second));
-    }
-    return paths;
+    sort_by_file_name(replays);
+    return replays;
 }
 
 // Writes one event page unless it exists and is not older than the newest input of the options.
@@ -66,6 +59,18 @@ void write_page(event_result& event, const std::filesystem::path& directory, con
 }
 
 }  // namespace
+
+void sort_by_file_name(std::vector<std::filesystem::path>& paths) {
+    std::vector<std::pair<std::string, std::filesystem::path>> named;
+    named.reserve(paths.size());
+    for (auto& path : paths) {
+        named.emplace_back(path_to_utf8(path.filename()), std::move(path));
+    }
+    std::sort(named.begin(), named.end());
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        paths[i] = std::move(named[i].second);
+    }
+}
 
 bool is_replay_name(const std::string& file_name) {
     const std::string name = file_name.substr(0, file_name.find(':'));

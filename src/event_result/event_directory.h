@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "event_result/event_result.h"
 #include "options/option_set.h"
@@ -26,3 +28,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
 // colon; none for ".", "..", names without a dot and names whose only dot is the first character)
 // is ".mpr" in any letter case.
 bool is_replay_name(const std::string& file_name);
+
+// Sorts directory entries by their file names as UTF-8, byte by byte: the order of every listing
+// of the run, the same on every platform and file system.
+void sort_by_file_name(std::vector<std::filesystem::path>& paths);

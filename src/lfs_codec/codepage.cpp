@@ -113,6 +113,12 @@ std::uint16_t converted::convert_single(std::string_view& text) const {
     return rejected_single_byte(code_page_, b);
 }
 
+std::uint16_t converted::next_single_byte(std::string_view& text,
+                                          const char* empty_message) const {
+    const unsigned char b = first_byte(text, empty_message);
+    return b < 0x80 ? take_byte(text, b) : convert_single(text);
+}
+
 std::uint16_t converted::convert_pair(std::string_view& text) const {
     if (text.size() < 2) {
         // A name cut in the middle of a double-byte character.
@@ -131,8 +137,7 @@ const greek& greek::instance() {
 }
 
 std::uint16_t greek::next(std::string_view& text) const {
-    const unsigned char b = first_byte(text, "greek::next: empty string");
-    return b < 0x80 ? take_byte(text, b) : convert_single(text);
+    return next_single_byte(text, "greek::next: empty string");
 }
 
 cyrillic::cyrillic() : converted(1251) {}
@@ -143,8 +148,7 @@ const cyrillic& cyrillic::instance() {
 }
 
 std::uint16_t cyrillic::next(std::string_view& text) const {
-    const unsigned char b = first_byte(text, "cyrillic::next: empty string");
-    return b < 0x80 ? take_byte(text, b) : convert_single(text);
+    return next_single_byte(text, "cyrillic::next: empty string");
 }
 
 japanese::japanese() : converted(932) {}
@@ -176,8 +180,7 @@ const european& european::instance() {
 }
 
 std::uint16_t european::next(std::string_view& text) const {
-    const unsigned char b = first_byte(text, "european::next: empty string");
-    return b < 0x80 ? take_byte(text, b) : convert_single(text);
+    return next_single_byte(text, "european::next: empty string");
 }
 
 turkish::turkish() : converted(1254) {}
@@ -188,8 +191,7 @@ const turkish& turkish::instance() {
 }
 
 std::uint16_t turkish::next(std::string_view& text) const {
-    const unsigned char b = first_byte(text, "turkish::next: empty string");
-    return b < 0x80 ? take_byte(text, b) : convert_single(text);
+    return next_single_byte(text, "turkish::next: empty string");
 }
 
 baltic::baltic() : converted(1257) {}
@@ -200,8 +202,7 @@ const baltic& baltic::instance() {
 }
 
 std::uint16_t baltic::next(std::string_view& text) const {
-    const unsigned char b = first_byte(text, "baltic::next: empty string");
-    return b < 0x80 ? take_byte(text, b) : convert_single(text);
+    return next_single_byte(text, "baltic::next: empty string");
 }
 
 traditional_chinese::traditional_chinese() : converted(950) {}

@@ -51,6 +51,8 @@ protected:
 
     // Removes one byte from `text` (not empty) and converts it.
     std::uint16_t convert_single(std::string_view& text) const;
+    // `next` of a single-byte code page: ASCII as it is, every other byte converted.
+    std::uint16_t next_single_byte(std::string_view& text, const char* empty_message) const;
     // Removes the lead byte at the front of `text` (not empty) with its trailing byte and
     // converts both; U+FFFD when the lead byte is the last byte.
     std::uint16_t convert_pair(std::string_view& text) const;

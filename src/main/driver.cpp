@@ -23,10 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The subdirectories of the championship folder, sorted by name byte by byte so that the run is
-// the same on every platform and file system.
+// The subdirectories of the championship folder, in file name order.
 std::vector<fs::path> event_directories() {
-    std::vector<std::pair<std::string, fs::path>> found;
+    std::vector<fs::path> directories;
     for (const auto& entry : fs::directory_iterator(".")) {
         std::error_code error;
         const fs::file_status status = fs::status(entry.path(), error);
@@ -34,15 +33,10 @@ std::vector<fs::path> event_directories() {
             throw fs::filesystem_error("status", entry.path(), error);
         }
         if (fs::is_directory(status)) {  // an entry that vanished meanwhile is not one
-            found.emplace_back(path_to_utf8(entry.path().filename()), entry.path());
+            directories.push_back(entry.path());
         }
     }
-    std::sort(found.begin(), found.end());
-    std::vector<fs::path> directories;
-    directories.reserve(found.size());
-    for (auto& directory : found) {
-        directories.push_back(std::move(directory.second));
-    }
+    sort_by_file_name(directories);
     return directories;
 }
 

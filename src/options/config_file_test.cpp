@@ -9,10 +9,13 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "support/temp_dir.h"
+#include "support/fraction_text.h"
 #include "support/stream_capture.h"
+#include "support/temp_dir.h"
 
 namespace {
+
+using ::text_of;  // the fraction form; the overloads below add the value types
 
 namespace fs = std::filesystem;
 using options::option_set;
@@ -30,15 +33,6 @@ public:
 private:
     fs::path saved;
 };
-
-std::string text_of(points_value points) {
-    std::ostringstream out;
-    out << points.numerator();
-    if (points.denominator() != 1) {
-        out << '/' << points.denominator();
-    }
-    return out.str();
-}
 
 std::string text_of(const options::scoring_positions& table) {
     std::string text = table.reduced ? " (reduced)" : "";

@@ -7,21 +7,15 @@
 #include <string>
 
 #include "console/console.h"
+#include "support/fraction_text.h"
 #include "support/stream_capture.h"
 
 namespace {
 
+using ::text_of;  // the fraction form; the overloads below add the value types
+
 namespace pt = boost::property_tree;
 using namespace options;
-
-std::string text_of(points_value points) {
-    std::ostringstream out;
-    out << points.numerator();
-    if (points.denominator() != 1) {
-        out << '/' << points.denominator();
-    }
-    return out.str();
-}
 
 std::string text_of(const point_type& value) {
     return text_of(value.value);
