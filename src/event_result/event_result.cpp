@@ -73,6 +73,19 @@ std::string qualifying_track_text(const qualifying_result& qualifying) {
     return text;
 }
 
+std::string event_title(const event_result& event) {
+    if (event.options && event.options->event_name) {
+        return *event.options->event_name;
+    }
+    if (event.race) {
+        return event.race->track_id;
+    }
+    if (event.qualifying) {
+        return qualifying_track_text(*event.qualifying);
+    }
+    throw std::runtime_error("start_time() called on invalid event");
+}
+
 std::string display_name(const options::option_set& options, const name_key& key,
                          std::string_view nickname) {
     if (const auto forced = options.forced_name_of(key)) {

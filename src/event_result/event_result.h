@@ -113,6 +113,11 @@ std::string race_length_text(std::uint8_t code);
 // joined by "+" in the order they were met.
 std::string qualifying_track_text(const qualifying_result& qualifying);
 
+// The name of an event in the season's tables: its configured event name, else its race's track,
+// else its qualifying tracks. Throws std::runtime_error "start_time() called on invalid event" for
+// an event with none of them.
+std::string event_title(const event_result& event);
+
 // The name shown for a driver: his forced name when the options have one, else his nickname
 // decoded to UTF-8.
 std::string display_name(const options::option_set& options, const name_key& key,

@@ -149,6 +149,7 @@ const typed_key typed_keys[] = {
     {"output.race-columns", store<&option_set::race_columns>},
     {"output.summary-columns", store<&option_set::summary_columns>},
     {"output.team-summary-columns", store<&option_set::team_summary_columns>},
+    {"output.chart-drivers", store<&option_set::chart_drivers>},
 };
 
 struct template_key {
@@ -165,7 +166,7 @@ const template_key template_keys[] = {
      &option_set::qualifying_template_path},
 };
 
-const char* const text_keys[] = {"event-name"};
+const char* const text_keys[] = {"event-name", "championship-name"};
 const char* const driver_sections[] = {"forced-names", "teams", "penalties", "modify-points"};
 
 // Every key the reader knows, for the check of unknown and misplaced keys.
@@ -310,6 +311,11 @@ bool read_options_file(option_set& set, const fs::path& path, config_scope scope
     }
     if (const auto entry = tree.get_child_optional("event-name"); entry && !entry->data().empty()) {
         set.event_name = entry->data();
+    }
+    // The championship's name is one for the whole season: an event's own file cannot change it.
+    if (const auto entry = tree.get_child_optional("championship-name");
+        entry && scope == config_scope::championship) {
+        set.championship_name = entry->data();
     }
     read_driver_sections(set, tree, places, scope == config_scope::event);
     for (const std::string& warning : check_driver_sections(tree, places)) {

@@ -116,6 +116,11 @@ struct option_set {
     column_list team_summary_columns{{column_type::position, column_type::team,
                                       column_type::points}};
     std::optional<std::string> event_name;  // shown instead of the event's track identifiers
+    // The championship's name, offered to every page as "championship_name" (taken from the
+    // championship's file only).
+    std::string championship_name;
+    // How many drivers of the final standings the series page's points chart shows (0: none).
+    round_count chart_drivers{10};
     // Page templates read from the files named by "template.series" and so on, and the resolved
     // paths of those files (the templates' names in error messages).
     std::optional<std::string> series_template;

@@ -59,20 +59,6 @@ using options::column_type;
 
 const char* const position_header = "<th><abbr title=Position>Pos</abbr>";
 
-// The column title of an event: its configured name, else its race's track, else its qualifying
-// tracks joined with "+".
-void write_event_title(std::ostream& out, const event_result& event) {
-    if (event.options && event.options->event_name) {
-        html_escape(out, *event.options->event_name);
-    } else if (event.race) {
-        html_escape(out, event.race->track_id);
-    } else if (event.qualifying) {
-        html_escape(out, qualifying_track_text(*event.qualifying));
-    } else {
-        throw std::runtime_error("start_time() called on invalid event");
-    }
-}
-
 // One event's cell of a driver's row: his points with the breakdown as the title and the class
 // markers of his result, or the non-participant cell when he has no result there. A round dropped
 // from his total shows its points in parentheses, with the class "dropped" and a word in the title.
@@ -175,7 +161,7 @@ void write_series_table(std::ostream& out, const options::option_set& options,
             case column_type::summary:
                 for (const event_result& event : events) {
                     out << "<th class=track-name>";
-                    write_event_title(out, event);
+                    html_escape(out, event_title(event));
                 }
                 break;
             default:
