@@ -1,10 +1,12 @@
 # Writes OUTPUT, the definitions of main/version.h, from VERSION and the git checkout in
-# SOURCE_DIR (no commit when git or the checkout is missing). Run on every build; the file is
-# rewritten only when its text changes, so an unchanged commit recompiles nothing.
+# SOURCE_DIR (no commit when git is missing or SOURCE_DIR is not the top of a checkout: a copy of
+# the sources kept inside another project's checkout must not show that project's commit). Run on
+# every build; the file is rewritten only when its text changes, so an unchanged commit recompiles
+# nothing.
 #   cmake -DSOURCE_DIR=... -DVERSION=1.1.0 -DOUTPUT=.../version_info.cpp -P version_info.cmake
 set(commit "")
 find_package(Git QUIET)
-if(GIT_FOUND)
+if(GIT_FOUND AND EXISTS ${SOURCE_DIR}/.git)
     # Tags are left out, so that the text is always the commit.
     execute_process(
         COMMAND ${GIT_EXECUTABLE} describe --always --dirty --abbrev=12 --exclude=*
