@@ -117,8 +117,8 @@ race_result build_race_result(const options::option_set& options, const replay& 
             result.dsq_results.push_back(std::move(row));
         } else if (const auto penalty = options.time_penalties.find(row.key);
                    penalty != options.time_penalties.end()) {
-            // The configuration reader holds penalties to 32 bits, so this cannot overflow.
-            row.total_time_ms += penalty->second * 1000;
+            // The configuration reader holds penalties to 32-bit seconds, so this cannot overflow.
+            row.total_time_ms += penalty->second;
             penalised.push_back(std::move(row));
         } else {
             result.results.push_back(std::move(row));

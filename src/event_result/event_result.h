@@ -79,6 +79,13 @@ struct score_entry {
 // The event's points table, one entry per classified driver, in the order entries were created.
 using score_table = insertion_ordered_map<name_key, score_entry>;
 
+// The drivers an event's replays hold, by the `match` of their name keys: everyone in any record
+// of any replay (hidden drivers too), and those with a race row.
+struct replay_presence {
+    std::unordered_set<std::string> in_replays;
+    std::unordered_set<std::string> in_race;
+};
+
 // One event directory's results.
 struct event_result {
     std::optional<qualifying_result> qualifying;  // present once a qualifying replay was merged
@@ -88,6 +95,7 @@ struct event_result {
     score_table scores;
     // The options in force: the event's own set, or the global set shared with the run.
     std::shared_ptr<const options::option_set> options;
+    replay_presence presence;  // who was met in the event's replays
 
     // The race's start time when there is a race, else the qualifying start time. Throws
     // std::runtime_error "start_time() called on invalid event" when there is neither.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "event_result/adjustment_check.h"
 #include "event_result/event_directory.h"
 #include "event_result/event_pages.h"
 #include "event_result/event_result.h"
@@ -60,19 +61,26 @@ void write_summary_page(const char* file_name, const std::optional<std::string>&
 }
 
 void run_championship() {
-    bool global_warning = false;  // a value of the global file was accepted after a warning
+    bool global_warning = false;  // a warning about the global file was written
     const auto global = std::make_shared<const options::option_set>(
         options::load_global_options("rostrum.conf", global_warning));
 
     std::vector<event_result> events;
+    replay_presence season;  // every driver met in the season's replays
     for (const fs::path& directory : event_directories()) {
         event_result event = process_event_directory(global, directory);
         if (event.pause) {
             wait_for_enter(false);
         }
+        add_presence(season, event.presence);
         if (event.complete) {
             events.push_back(std::move(event));
         }
+    }
+    for (const std::string& warning :
+         absent_adjustments(global->adjustments, adjustment_reach::season, season)) {
+        error_stream << "warning: " << warning << '\n';
+        global_warning = true;
     }
     if (events.empty()) {
         error_stream << "no complete events detected, not creating summary.\n";

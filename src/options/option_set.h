@@ -72,6 +72,16 @@ struct points_modification {
     std::string label;       // never empty ("custom" when the file gives none)
 };
 
+// An entry of "penalties" or "modify-points" as it was written, kept so that an entry for a
+// driver who takes part in none of the replays it applies to can be reported.
+struct adjustment_entry {
+    enum class kind { time_penalty, disqualification, hidden, points_change };
+    kind what = kind::time_penalty;
+    name_key driver;         // `display` is the name as written
+    std::string place;       // where it was written: "rostrum.conf(12)"
+    bool event_file = false;  // in an event's own file (else in the championship's)
+};
+
 struct option_set {
     scoring_positions race_points{{10, 6, 4, 3, 2, 1}, false};
     scoring_positions qualifying_points;
@@ -110,10 +120,13 @@ struct option_set {
     std::optional<std::filesystem::path> qualifying_template_path;
     std::unordered_map<name_key, std::string> forced_names;  // display name forced for a driver
     std::unordered_map<name_key, std::string> teams;         // team of a driver
-    std::unordered_map<name_key, std::int64_t> time_penalties;  // seconds added to the race time
+    // Milliseconds added to the race time (written in seconds, to the millisecond).
+    std::unordered_map<name_key, std::int64_t> time_penalties;
     std::unordered_set<name_key> disqualified;
     std::unordered_set<name_key> hidden;  // left out of the event's results
     std::unordered_map<name_key, points_modification> points_modifications;
+    // Every entry of "penalties" and "modify-points" read into this set, in reading order.
+    std::vector<adjustment_entry> adjustments;
     // The latest last-write time of the configuration and template files read into this set;
     // earlier than any file until one is read.
     std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();
