@@ -74,6 +74,9 @@ struct score_entry {
     bool handicap = false;  // his race row has a mass or intake handicap
     points_value points{0};               // the sum of the breakdown
     std::vector<score_item> breakdown;    // in the order awarded
+    // The manual change of "modify-points" among them (0 without one): it always counts, also
+    // when the round is dropped from the series total.
+    points_value manual_change{0};
 };
 
 // The event's points table, one entry per classified driver, in the order entries were created.

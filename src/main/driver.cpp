@@ -91,7 +91,7 @@ void run_championship() {
         return a.start_time() < b.start_time();
     });
 
-    const standings standings = build_standings(events);
+    const standings standings = build_standings(events, global->best_results.value);
     bool summary_warning = false;
     write_summary_page(
         "series.html", global->series_template, global->series_template_path,

@@ -144,6 +144,7 @@ const typed_key typed_keys[] = {
      store<&option_set::shared_points_mode_fastest_qualifier>},
     {"points.shared-points-mode-highest-climber",
      store<&option_set::shared_points_mode_highest_climber>},
+    {"points.best-results", store<&option_set::best_results>},
     {"output.qualifying-columns", store<&option_set::qualifying_columns>},
     {"output.race-columns", store<&option_set::race_columns>},
     {"output.summary-columns", store<&option_set::summary_columns>},

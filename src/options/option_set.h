@@ -62,6 +62,11 @@ struct scoring_positions {
     bool reduced = false;
 };
 
+// A number of rounds: a whole number, 0 or greater.
+struct round_count {
+    std::int32_t value = 0;
+};
+
 struct column_list {
     std::vector<column_type> columns;
 };
@@ -96,6 +101,9 @@ struct option_set {
     shared_points_mode shared_points_mode_fastest_lap = shared_points_mode::award_all;
     shared_points_mode shared_points_mode_fastest_qualifier = shared_points_mode::award_all;
     shared_points_mode shared_points_mode_highest_climber = shared_points_mode::award_all;
+    // Only each driver's best rounds count towards his series total (0: every round counts).
+    // Taken from the championship's file.
+    round_count best_results;
     column_list qualifying_columns{{column_type::position, column_type::driver, column_type::team,
                                     column_type::car, column_type::best_lap,
                                     column_type::handicap}};

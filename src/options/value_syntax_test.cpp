@@ -31,6 +31,10 @@ std::string text_of(const scoring_positions& table) {
     return text;
 }
 
+std::string text_of(const round_count& count) {
+    return std::to_string(count.value);
+}
+
 std::string text_of(shared_points_mode mode) {
     return std::string(shared_points_mode_name(mode));
 }
@@ -205,6 +209,19 @@ TEST(value_syntax, an_empty_diagnostic_leaves_the_error_stream_usable) {
     error_stream << "next line\n";
     EXPECT_TRUE(error_stream.good());
     EXPECT_EQ(errors.text(), "invalid token near \nnext line\n");
+}
+
+TEST(value_syntax, round_counts) {
+    check_conversions<round_count>({
+        {"8", "8", ""},
+        {" 0 ", "0", ""},
+        {"+3", "3", ""},
+        {"-1", "fails", ""},
+        {"8.0", "fails", ""},
+        {"eight", "fails", ""},
+        {"", "fails", ""},
+        {"2147483648", "fails", ""},
+    });
 }
 
 TEST(value_syntax, shared_points_modes) {

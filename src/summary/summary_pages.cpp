@@ -74,8 +74,10 @@ void write_event_title(std::ostream& out, const event_result& event) {
 }
 
 // One event's cell of a driver's row: his points with the breakdown as the title and the class
-// markers of his result, or the non-participant cell when he has no result there.
-void write_event_cell(std::ostream& out, const event_result& event, const name_key& driver) {
+// markers of his result, or the non-participant cell when he has no result there. A round dropped
+// from his total shows its points in parentheses, with the class "dropped" and a word in the title.
+void write_event_cell(std::ostream& out, const event_result& event, const name_key& driver,
+                      bool dropped) {
     const score_entry* entry = event.scores.find(driver);
     if (entry == nullptr) {
         out << "<td class=non-participant>";
@@ -83,6 +85,11 @@ void write_event_cell(std::ostream& out, const event_result& event, const name_k
     }
     out << "<td title=\"";
     html_escape(out, points_breakdown_text(entry->breakdown));
+    if (dropped) {
+        html_escape(out, entry->manual_change != 0
+                             ? "\ndropped from the total; the manual change still counts"
+                             : "\ndropped from the total");
+    }
     out << "\" class=\"";
     if (entry->finish_position) {
         out << 'f' << *entry->finish_position << ' ';
@@ -98,6 +105,11 @@ void write_event_cell(std::ostream& out, const event_result& event, const name_k
     }
     if (entry->handicap) {
         out << "handicap ";
+    }
+    if (dropped) {
+        out << "participant dropped\">(";
+        points_text(out, entry->points) << ')';
+        return;
     }
     out << "participant\">";
     points_text(out, entry->points);
@@ -201,8 +213,9 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                     points_text(out, driver->points);
                     break;
                 case column_type::summary:
-                    for (const event_result& event : events) {
-                        write_event_cell(out, event, driver->key);
+                    for (std::size_t index = 0; index < events.size(); ++index) {
+                        write_event_cell(out, events[index], driver->key,
+                                         index < driver->dropped.size() && driver->dropped[index]);
                     }
                     break;
                 default:
