@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -445,29 +444,4 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
     render_template(
         out, page_source(options.qualifying_template, options.qualifying_template_path,
                          built_in_qualifying_template, "built-in qualifying template", context));
-}
-
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render) {
-    std::ofstream file(path, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-    if (!file) {
-        return false;
-    }
-    const auto remove_partial_page = [&file, &path] {
-        file.close();
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    };
-    try {
-        render(file);
-        file.close();
-    } catch (...) {
-        remove_partial_page();
-        throw;
-    }
-    if (!file) {
-        remove_partial_page();
-        return false;
-    }
-    return true;
 }

@@ -80,27 +80,31 @@ race_length decode_race_length(std::uint8_t code) {
 }
 
 replay read_replay(const std::filesystem::path& path) {
-    const auto invalid = [&path] { return std::runtime_error("invalid MPR: " + path_to_utf8(path)); };
+    const auto invalid = [&path](const std::string& reason) {
+        return std::runtime_error("invalid MPR: " + path_to_utf8(path) + ": " + reason);
+    };
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
-        throw invalid();
+        throw invalid("cannot be opened");
     }
     std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
     if (!file) {
-        throw invalid();
+        throw invalid("cannot be opened");
     }
     std::string header(replay_header_size, '\0');
     if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
-        throw invalid();
+        throw invalid(std::to_string(file.gcount()) + " bytes, shorter than the 80-byte header");
     }
     if (header.compare(0, 6, "LFSMPR") != 0) {
-        throw invalid();
+        throw invalid("does not start with LFSMPR");
     }
     const byte_view head(header);
     const std::size_t count = head.u8(75);
     std::string records(count * replay_record_size, '\0');
     if (!file.read(records.data(), static_cast<std::streamsize>(records.size()))) {
-        throw invalid();
+        const auto room = static_cast<std::size_t>(file.gcount()) / replay_record_size;
+        throw invalid("announces " + std::to_string(count) + " results but holds room for only " +
+                      std::to_string(room));
     }
 
     replay r;

@@ -73,9 +73,10 @@ struct race_length {
 };
 race_length decode_race_length(std::uint8_t code);
 
-// Reads a replay file. Throws std::runtime_error "invalid MPR: " + path when the file cannot be
-// opened or is a directory, its header is shorter than 80 bytes, its magic is wrong or its records
-// are cut short.
+// Reads a replay file. Throws std::runtime_error "invalid MPR: " + path + ": " + why, why being
+// "cannot be opened" (also for a directory), N + " bytes, shorter than the 80-byte header",
+// "does not start with LFSMPR", or "announces " + N + " results but holds room for only " + M
+// (the whole 80-byte records after the header).
 replay read_replay(const std::filesystem::path& path);
 
 // A replay is a qualifying session when it has no records, or when every record has 0 laps and

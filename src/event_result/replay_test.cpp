@@ -93,7 +93,11 @@ TEST(replay, every_truncation_is_invalid) {
     ASSERT_EQ(bytes.size(), 240u);
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         write_file(path, bytes.substr(0, length));
-        EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string()) << length;
+        const std::string why =
+            length < 80 ? std::to_string(length) + " bytes, shorter than the 80-byte header"
+                        : "announces 2 results but holds room for only " +
+                              std::to_string((length - 80) / 80);
+        EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string() + ": " + why) << length;
     }
 }
 
@@ -121,11 +125,17 @@ TEST(replay, damaged_bytes_at_known_offsets) {
     // Any byte of the magic.
     for (std::size_t offset = 0; offset < 6; ++offset) {
         damaged(offset, 'X');
-        EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string()) << offset;
+        EXPECT_EQ(invalid_message(path),
+                  "invalid MPR: " + path.string() + ": does not start with LFSMPR")
+            << offset;
     }
     // A record count above the records present.
     damaged(75, 3);
-    EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string());
+    EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string() +
+                                         ": announces 3 results but holds room for only 2");
+    damaged(75, '\xFF');
+    EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string() +
+                                         ": announces 255 results but holds room for only 2");
     // A smaller record count reads only the records it announces.
     damaged(75, 1);
     EXPECT_EQ(read_replay(path).records.size(), 1u);
@@ -145,10 +155,10 @@ TEST(replay, damaged_bytes_at_known_offsets) {
 TEST(replay, unreadable_paths_are_invalid) {
     const temp_dir dir;
     EXPECT_EQ(invalid_message(dir.path() / "missing.mpr"),
-              "invalid MPR: " + (dir.path() / "missing.mpr").string());
+              "invalid MPR: " + (dir.path() / "missing.mpr").string() + ": cannot be opened");
     std::filesystem::create_directory(dir.path() / "x.mpr");
     EXPECT_EQ(invalid_message(dir.path() / "x.mpr"),
-              "invalid MPR: " + (dir.path() / "x.mpr").string());
+              "invalid MPR: " + (dir.path() / "x.mpr").string() + ": cannot be opened");
 }
 
 TEST(replay, kind_by_laps_and_best_lap_order) {

@@ -11,8 +11,8 @@
 
 #include "console/console.h"
 #include "event_result/event_directory.h"
-#include "event_result/event_pages.h"
 #include "event_result/event_result.h"
+#include "files/files.h"
 #include "html_template/html_template.h"
 #include "main/standings.h"
 #include "options/config_file.h"

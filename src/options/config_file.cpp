@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "console/console.h"
+#include "files/files.h"
 #include "options/driver_sections.h"
 #include "options/value_syntax.h"
 
@@ -164,7 +165,7 @@ std::string with_line_feeds(std::string text) {
 }
 
 void note_input_time(option_set& set, const fs::path& path) {
-    set.newest_input_time = std::max(set.newest_input_time, fs::last_write_time(path));
+    set.newest_input_time = std::max(set.newest_input_time, input_time(path));
 }
 
 // Parses INFO text read from `path`. Errors in the text itself are labelled with `path`; errors
