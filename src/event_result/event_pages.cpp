@@ -202,7 +202,7 @@ void write_common_cell(std::ostream& out, column_type column, const Row& row, st
             return;
         case column_type::best_lap:
             out << "<td>";
-            if (!dsq) {
+            if (!dsq && is_timed(row.best_lap_ms)) {
                 out << race_time_text(row.best_lap_ms);
             }
             return;

@@ -123,9 +123,13 @@ replay read_replay(const std::filesystem::path& path) {
 }
 
 session_kind replay_kind(const replay& r) {
+    std::size_t timed_end = r.records.size();  // after the last timed record
+    while (timed_end > 0 && !is_timed(r.records[timed_end - 1].best_lap_ms)) {
+        --timed_end;
+    }
     for (std::size_t i = 0; i < r.records.size(); ++i) {
         if (r.records[i].laps != 0 ||
-            (i > 0 && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
+            (i > 0 && i < timed_end && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
             return session_kind::race;
         }
     }

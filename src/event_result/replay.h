@@ -64,6 +64,10 @@ struct replay {
 
 enum class session_kind { qualifying, race };
 
+// A best lap of 0 or less means the driver set no time: it is never the fastest, ranks after
+// every time in qualifying and is shown as an empty cell.
+constexpr bool is_timed(std::int64_t best_lap_ms) { return best_lap_ms > 0; }
+
 // The race length code of the header: 0 a practice session, 1 to 99 that many laps, 100 to 190
 // (code - 90) * 10 laps, 191 to 255 (code - 190) hours.
 struct race_length {
@@ -80,7 +84,8 @@ race_length decode_race_length(std::uint8_t code);
 replay read_replay(const std::filesystem::path& path);
 
 // A replay is a qualifying session when it has no records, or when every record has 0 laps and
-// the best laps never decrease in file order; anything else is a race.
+// the best laps never decrease in file order, untimed records at the end left out (drivers who
+// set no time are listed last); anything else is a race.
 session_kind replay_kind(const replay& r);
 
 // Throws std::runtime_error "incomplete race MPR (no start): " + path when a race replay's start

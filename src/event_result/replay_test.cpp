@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "support/replay_writer.h"
 #include "support/temp_dir.h"
 
@@ -171,16 +173,27 @@ TEST(replay, kind_by_laps_and_best_lap_order) {
         {{{0, 61000}, {0, 60000}}, session_kind::race},
         {{{0, 61000}}, session_kind::qualifying},
         {{{5, 61000}}, session_kind::race},
-        {{{0, -1}, {0, 0}}, session_kind::qualifying},
-        {{{0, 0}, {0, -1}}, session_kind::race},
+        {{{0, -1}, {0, 61000}}, session_kind::qualifying},  // compared as signed values
         {{{0, 61000}, {1, 62000}}, session_kind::race},
+        // Drivers without a time (0 or less) at the end do not break the order...
+        {{{0, 61000}, {0, 62000}, {0, 0}, {0, -1}}, session_kind::qualifying},
+        {{{0, 0}, {0, -1}}, session_kind::qualifying},
+        // ...but still need 0 laps, and do not hide a decrease before them.
+        {{{0, 61000}, {0, 0}, {1, 0}}, session_kind::race},
+        {{{0, 62000}, {0, 61000}, {0, 0}}, session_kind::race},
+        // One in the middle is a decrease.
+        {{{0, 61000}, {0, 0}, {0, 62000}}, session_kind::race},
     };
     for (const auto& c : cases) {
         replay r;
         for (const auto& [laps, best] : c.laps_and_best) {
             r.records.push_back(driver("n", "u", laps, best));
         }
-        EXPECT_EQ(replay_kind(r), c.expected) << c.laps_and_best.size();
+        std::ostringstream records;
+        for (const auto& [laps, best] : c.laps_and_best) {
+            records << " " << laps << "/" << best;
+        }
+        EXPECT_EQ(replay_kind(r), c.expected) << records.str();
     }
 }
 
