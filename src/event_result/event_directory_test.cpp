@@ -342,6 +342,9 @@ TEST(event_directory, pages_are_rewritten_only_when_older_than_the_newest_input)
         {"copied replay, page newer", no_file, base - minutes(3000), base - minutes(50), false},
     };
     for (const auto& c : cases) {
+        if (c.replays < base - minutes(120) && !file_arrival_time_known()) {
+            continue;  // the file system cannot tell when the copied replay arrived (Wine)
+        }
         event_fixture f;
         f.global->newest_input_time = c.config;
         for (const char* name : {"race.mpr", "q.mpr"}) {

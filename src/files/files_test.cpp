@@ -77,15 +77,18 @@ TEST(files, the_input_time_is_the_later_of_last_write_and_arrival) {
     const fs::path file = dir.path() / "race.mpr";
     write_file(file, "replay");
 
+    // Saved later than it arrived: it counts from the last write.
+    fs::last_write_time(file, before + hours(2));
+    EXPECT_EQ(input_time(file), before + hours(2));
+
     // Copied in with an old last-write time: it counts from its arrival.
+    if (!file_arrival_time_known()) {
+        GTEST_SKIP() << "this file system does not tell when a file arrived (Wine)";
+    }
     fs::last_write_time(file, before - hours(24 * 365));
     EXPECT_GE(input_time(file), before);
     EXPECT_LT(input_time(file), before + hours(1));
     EXPECT_EQ(modification_time(file), before - hours(24 * 365));
-
-    // Saved later than it arrived: it counts from the last write.
-    fs::last_write_time(file, before + hours(2));
-    EXPECT_EQ(input_time(file), before + hours(2));
 }
 
 TEST(files, file_times_follow_links_and_fail_with_the_path) {
@@ -100,8 +103,10 @@ TEST(files, file_times_follow_links_and_fail_with_the_path) {
             EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
         }
     }
+    // (MinGW's std::filesystem has whole seconds.)
     fs::create_directory(dir.path() / "folder");
-    EXPECT_EQ(modification_time(dir.path() / "folder"), fs::last_write_time(dir.path() / "folder"));
+    EXPECT_EQ(std::chrono::floor<std::chrono::seconds>(modification_time(dir.path() / "folder")),
+              std::chrono::floor<std::chrono::seconds>(fs::last_write_time(dir.path() / "folder")));
 
     const fs::path target = dir.path() / "target.html";
     write_file(target, "page");
