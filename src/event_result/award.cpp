@@ -242,6 +242,7 @@ void award_points(event_result& event) {
         const auto found = options.points_modifications.find(driver);
         if (found != options.points_modifications.end()) {
             add_item(entry, driver, found->second.points, found->second.label);
+            entry.manual_change = found->second.points;
         }
     }
 }

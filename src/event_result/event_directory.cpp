@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/visible_text.h"
 #include "console/console.h"
+#include "event_result/adjustment_check.h"
 #include "event_result/award.h"
 #include "event_result/event_pages.h"
 #include "event_result/replay.h"
@@ -65,7 +67,7 @@ void write_page(event_result& event, const std::filesystem::path& directory, con
         return;
     }
     if (!write_page_file(page, [&event, &writer](std::ostream& out) { writer(event, out); })) {
-        error_stream << "  warning: unable to write " << path_to_utf8(page) << '\n';
+        error_stream << "  warning: unable to write " << visible(path_to_utf8(page)) << '\n';
         event.pause = true;
     }
 }
@@ -100,13 +102,14 @@ bool is_replay_name(const std::string& file_name) {
 event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
                                      const std::filesystem::path& directory) {
     event_result event;
-    log_stream << "entering event directory: " << path_to_utf8(directory.filename()) << '\n';
+    log_stream << "entering event directory: " << visible(path_to_utf8(directory.filename()))
+               << '\n';
 
     const std::filesystem::path own_file = directory / "rostrum.conf";
     if (std::filesystem::exists(own_file)) {
         log_stream << "  event-specific options detected.\n";
         auto own = std::make_shared<options::option_set>(*global);
-        if (read_options_file(*own, own_file)) {
+        if (read_options_file(*own, own_file, options::config_scope::event)) {
             event.pause = true;  // a value was accepted after a warning: let the organiser read it
         }
         event.options = std::move(own);
@@ -116,15 +119,18 @@ event_result process_event_directory(const std::shared_ptr<const options::option
     }
     const options::option_set& options = *event.options;
     if (options.event_name) {
-        log_stream << "  custom name = " << *options.event_name << '\n';
+        log_stream << "  custom name = " << visible(*options.event_name) << '\n';
     }
 
     // The pages are out of date when older than any configuration, template or replay file.
     std::filesystem::file_time_type newest_input = options.newest_input_time;
     for (const std::filesystem::path& path : list_replays(directory)) {
-        log_stream << "  parsing MPR: " << path_to_utf8(path.filename());
+        log_stream << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
         const replay session = read_listed_replay(path);
         newest_input = std::max(newest_input, input_time(path));
+        for (const replay_record& record : session.records) {
+            event.presence.in_replays.insert(fold_case(record.user_name));
+        }
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream << ": qualifying\n";
             if (!event.qualifying) {
@@ -135,9 +141,13 @@ event_result process_event_directory(const std::shared_ptr<const options::option
             log_stream << ": race\n";
             check_race_start(session, path);
             if (event.race) {
-                throw std::runtime_error("multiple race replays in " + path_to_utf8(directory));
+                throw std::runtime_error("multiple race replays in " +
+                                         visible(path_to_utf8(directory)));
             }
             event.race = build_race_result(options, session);
+            for (const name_key& driver : event.race->seen) {
+                event.presence.in_race.insert(driver.match);
+            }
         }
     }
 
@@ -145,6 +155,11 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         event.complete = false;
         log_stream << "  no replays found, skipping directory.\n";
         return event;
+    }
+    for (const std::string& warning :
+         absent_adjustments(options.adjustments, adjustment_reach::event, event.presence)) {
+        error_stream << "  warning: " << warning << '\n';
+        event.pause = true;
     }
     if (!event.qualifying && asks_for_qualifying_points(options)) {
         event.complete = false;

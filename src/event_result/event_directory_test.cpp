@@ -254,12 +254,45 @@ TEST(event_directory, event_file_over_a_copy_of_the_global_options) {
               "  parsing MPR: q.mpr: qualifying\n"
               "  parsing MPR: race.mpr: race\n");
     // The race table was accepted after a warning: the event pauses so that it can be read.
-    EXPECT_EQ(f.errors, "invalid token near 6\n");
+    EXPECT_EQ(f.errors, "  warning: " + f.path("rostrum.conf") +
+                            "(4): points.race: invalid token near 6; the table keeps 10\n");
     EXPECT_TRUE(event.complete);
     EXPECT_TRUE(event.pause);
     EXPECT_EQ(event.options->race_points.points, std::vector<points_value>{points_value(10)});
     EXPECT_EQ(f.global->race_points.points.size(), 6u);
     EXPECT_FALSE(f.global->event_name);
+}
+
+TEST(event_directory, adjustments_of_the_event_file_name_drivers_of_its_replays) {
+    event_fixture f;
+    f.global->adjustments.push_back(
+        {options::adjustment_entry::kind::hidden, make_config_name_key("nobody"), "rostrum.conf(2)",
+         false});
+    write_file(f.directory / "rostrum.conf", R"(penalties
+{
+    bob 5
+    dann 5
+    ghost dsq
+    ANN hide
+}
+modify-points
+{
+    carl -2
+}
+)");
+    write_replay_file(f.directory / "race.mpr", race_session());
+    replay qualifying = qualifying_session();
+    qualifying.records.push_back(driver("carl", 0, 0, 62000, 0));
+    write_replay_file(f.directory / "q.mpr", qualifying);
+    const event_result event = f.process();
+    // carl qualified but has no race row: a time penalty would need one, a points change does not.
+    // The global file's entry is checked against the whole season, not here.
+    const std::string file = f.path("rostrum.conf");
+    EXPECT_EQ(f.errors, "  warning: " + file + "(4): penalties: dann has no race result in this event\n"
+                        "  warning: " + file + "(5): penalties: ghost is in no replay of this event\n");
+    EXPECT_TRUE(event.pause);
+    EXPECT_TRUE(event.complete);
+    EXPECT_EQ(f.log.find("warning"), std::string::npos);
 }
 
 TEST(event_directory, page_that_cannot_be_written_is_a_warning) {

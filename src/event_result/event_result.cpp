@@ -79,6 +79,19 @@ std::string qualifying_track_text(const qualifying_result& qualifying) {
     return text;
 }
 
+std::string event_title(const event_result& event) {
+    if (event.options && event.options->event_name) {
+        return *event.options->event_name;
+    }
+    if (event.race) {
+        return event.race->track_id;
+    }
+    if (event.qualifying) {
+        return qualifying_track_text(*event.qualifying);
+    }
+    throw std::runtime_error("start_time() called on invalid event");
+}
+
 std::string display_name(const options::option_set& options, const name_key& key,
                          std::string_view nickname) {
     if (const auto forced = options.forced_name_of(key)) {
@@ -123,8 +136,8 @@ race_result build_race_result(const options::option_set& options, const replay& 
             result.dsq_results.push_back(std::move(row));
         } else if (const auto penalty = options.time_penalties.find(row.key);
                    penalty != options.time_penalties.end()) {
-            // The configuration reader holds penalties to 32 bits, so this cannot overflow.
-            row.total_time_ms += penalty->second * 1000;
+            // The configuration reader holds penalties to 32-bit seconds, so this cannot overflow.
+            row.total_time_ms += penalty->second;
             penalised.push_back(std::move(row));
         } else {
             result.results.push_back(std::move(row));

@@ -77,10 +77,20 @@ struct score_entry {
     bool handicap = false;  // his race row has a mass or intake handicap
     points_value points{0};               // the sum of the breakdown
     std::vector<score_item> breakdown;    // in the order awarded
+    // The manual change of "modify-points" among them (0 without one): it always counts, also
+    // when the round is dropped from the series total.
+    points_value manual_change{0};
 };
 
 // The event's points table, one entry per classified driver, in the order entries were created.
 using score_table = insertion_ordered_map<name_key, score_entry>;
+
+// The drivers an event's replays hold, by the `match` of their name keys: everyone in any record
+// of any replay (hidden drivers too), and those with a race row.
+struct replay_presence {
+    std::unordered_set<std::string> in_replays;
+    std::unordered_set<std::string> in_race;
+};
 
 // One event directory's results.
 struct event_result {
@@ -91,6 +101,7 @@ struct event_result {
     score_table scores;
     // The options in force: the event's own set, or the global set shared with the run.
     std::shared_ptr<const options::option_set> options;
+    replay_presence presence;  // who was met in the event's replays
 
     // The race's start time when there is a race, else the qualifying start time. Throws
     // std::runtime_error "start_time() called on invalid event" when there is neither.
@@ -104,6 +115,11 @@ std::string race_length_text(std::uint8_t code);
 // The tracks of a qualifying result as shown on pages: its one track identifier, or all of them
 // joined by "+" in the order they were met.
 std::string qualifying_track_text(const qualifying_result& qualifying);
+
+// The name of an event in the season's tables: its configured event name, else its race's track,
+// else its qualifying tracks. Throws std::runtime_error "start_time() called on invalid event" for
+// an event with none of them.
+std::string event_title(const event_result& event);
 
 // The name shown for a driver: his forced name when the options have one, else his nickname
 // decoded to UTF-8.

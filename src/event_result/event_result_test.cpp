@@ -114,7 +114,7 @@ TEST(event_result, penalised_rows_are_reinserted) {
     const struct {
         const char* name;
         std::vector<replay_record> records;
-        std::vector<std::pair<std::string, std::int64_t>> penalties;
+        std::vector<std::pair<std::string, double>> penalties;  // seconds
         const char* rows;
     } cases[] = {
         {"ten seconds move A behind B",
@@ -137,11 +137,15 @@ TEST(event_result, penalised_rows_are_reinserted) {
          {record("A", 10, 700000), record("B", 9, 500000)},
          {{"b", -300}},
          "A 10 700000 0\nB 9 200000 -500000\n"},
+        {"a penalty of a second and a half",
+         {record("A", 10, 600000), record("B", 10, 601000)},
+         {{"a", 1.5}},
+         "B 10 601000 0\nA 10 601500 500\n"},
     };
     for (const auto& c : cases) {
         options::option_set options;
         for (const auto& [name, seconds] : c.penalties) {
-            options.time_penalties[config_key(name)] = seconds;
+            options.time_penalties[config_key(name)] = static_cast<std::int64_t>(seconds * 1000);
         }
         const race_result result = build_race_result(options, session(c.records));
         EXPECT_EQ(rows_text(result.results), c.rows) << c.name;

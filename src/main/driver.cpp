@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "event_result/adjustment_check.h"
 #include "event_result/event_directory.h"
 #include "event_result/event_result.h"
 #include "files/files.h"
@@ -17,6 +18,7 @@
 #include "main/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
+#include "summary/points_chart.h"
 #include "summary/summary_pages.h"
 
 namespace {
@@ -40,15 +42,18 @@ std::vector<fs::path> event_directories() {
     return directories;
 }
 
-// Renders one summary page from its configured template (or the built-in one) into `file_name`.
-// A page that cannot be created or written is a warning.
-void write_summary_page(const char* file_name, const std::optional<std::string>& configured_text,
+// Renders one summary page from its configured template (or the built-in one) into `file_name`,
+// with the tags of `context` and "championship_name". A page that cannot be created or written is
+// a warning.
+void write_summary_page(const char* file_name, const options::option_set& global,
+                        const std::optional<std::string>& configured_text,
                         const std::optional<fs::path>& configured_path,
                         const std::string& builtin_text, const char* builtin_name,
-                        const char* tag, tag_writer writer, bool& summary_warning) {
-    template_context context;
+                        template_context context, bool& summary_warning) {
     context.name = configured_path ? path_to_utf8(*configured_path) : builtin_name;
-    context.writers.emplace(tag, std::move(writer));
+    context.writers.emplace("championship_name", [&global](std::ostream& out) {
+        out << global.championship_name;
+    });
     const html_template page{configured_text ? std::string_view(*configured_text)
                                              : std::string_view(builtin_text),
                              &context};
@@ -59,19 +64,26 @@ void write_summary_page(const char* file_name, const std::optional<std::string>&
 }
 
 int run_championship() {
-    bool global_warning = false;  // a value of the global file was accepted after a warning
+    bool global_warning = false;  // a warning about the global file was written
     const auto global = std::make_shared<const options::option_set>(
         options::load_global_options("rostrum.conf", global_warning));
 
     std::vector<event_result> events;
+    replay_presence season;  // every driver met in the season's replays
     for (const fs::path& directory : event_directories()) {
         event_result event = process_event_directory(global, directory);
         if (event.pause) {
             wait_for_enter(false);
         }
+        add_presence(season, event.presence);
         if (event.complete) {
             events.push_back(std::move(event));
         }
+    }
+    for (const std::string& warning :
+         absent_adjustments(global->adjustments, adjustment_reach::season, season)) {
+        error_stream << "warning: " << warning << '\n';
+        global_warning = true;
     }
     if (events.empty()) {
         error_stream << "no complete events detected, not creating summary.\n";
@@ -82,23 +94,27 @@ int run_championship() {
         return a.start_time() < b.start_time();
     });
 
-    const standings standings = build_standings(events);
+    const standings standings = build_standings(events, global->best_results.value);
     bool summary_warning = false;
-    write_summary_page(
-        "series.html", global->series_template, global->series_template_path,
-        builtin_series_template, "built-in series template", "series-table",
-        [&](std::ostream& out) {
-            write_series_table(out, *global, events, summary_warning, standings.driver_ranking);
-        },
-        summary_warning);
+    template_context series;
+    series.writers.emplace("series-table", [&](std::ostream& out) {
+        write_series_table(out, *global, events, summary_warning, standings.driver_ranking);
+    });
+    series.writers.emplace("points-chart", [&](std::ostream& out) {
+        write_points_chart(out, events, standings.driver_ranking, global->best_results.value,
+                           global->chart_drivers.value);
+    });
+    write_summary_page("series.html", *global, global->series_template,
+                       global->series_template_path, builtin_series_template,
+                       "built-in series template", std::move(series), summary_warning);
     if (!standings.team_ranking.empty()) {
-        write_summary_page(
-            "teams.html", global->teams_template, global->teams_template_path,
-            builtin_teams_template, "built-in teams template", "teams-table",
-            [&](std::ostream& out) {
-                write_team_table(out, *global, summary_warning, standings.team_ranking);
-            },
-            summary_warning);
+        template_context teams;
+        teams.writers.emplace("teams-table", [&](std::ostream& out) {
+            write_team_table(out, *global, summary_warning, standings.team_ranking);
+        });
+        write_summary_page("teams.html", *global, global->teams_template,
+                           global->teams_template_path, builtin_teams_template,
+                           "built-in teams template", std::move(teams), summary_warning);
     }
     if (summary_warning || global_warning) {
         wait_for_enter(false);

@@ -13,9 +13,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 #include "files/files.h"
+#include "options/config_check.h"
 #include "options/driver_sections.h"
+#include "options/info_scan.h"
 #include "options/value_syntax.h"
 
 namespace options {
@@ -24,41 +27,48 @@ namespace {
 namespace fs = std::filesystem;
 namespace pt = boost::property_tree;
 
-// Converts a key's text as boost's stream_translator does (classic locale, the type's
-// customize_stream extraction, nothing but white space after the value), and notes in
-// `warning_written` when an accepted value wrote "invalid token near ".
-template <class T>
-class value_translator {
+const char* const backslash_hint =
+    "paths in rostrum.conf are written with \"/\": a backslash starts an escape "
+    "(\\t is a tab, \\r a carriage return)";
+
+// What reading one file needs besides the set: where its entries stand, and where its warnings
+// go.
+class file_reading {
 public:
-    using internal_type = std::string;
-    using external_type = T;
+    file_reading(const entry_places& places, config_scope scope) : places(places), scope(scope) {}
 
-    explicit value_translator(bool& warning_written) : warning_written(&warning_written) {}
-
-    boost::optional<T> get_value(const std::string& text) const {
-        std::istringstream in(text);
-        in.imbue(std::locale::classic());
-        T value{};
-        pt::customize_stream<char, std::char_traits<char>, T>::extract(in, value);
-        if (in.fail() || in.bad() || in.get() != std::char_traits<char>::eof()) {
-            return boost::none;
-        }
-        if (in.iword(invalid_token_word()) != 0) {
-            *warning_written = true;
-        }
-        return value;
+    void warn(const std::string& text) {
+        error_stream << (scope == config_scope::event ? "  warning: " : "warning: ") << text
+                     << '\n';
+        warned = true;
     }
 
-private:
-    bool* warning_written;
+    // "rostrum.conf(12): " + key + ": " + what.
+    std::string about(const pt::ptree& entry, const char* key, const std::string& what) const {
+        return places.of(entry) + ": " + key + ": " + what;
+    }
+
+    [[noreturn]] void invalid_value(const pt::ptree& entry, const char* key) const {
+        throw std::runtime_error(about(entry, key, "invalid value: " + visible(entry.data())));
+    }
+
+    const entry_places& places;
+    config_scope scope;
+    bool warned = false;
 };
 
+// Converts a key's text as boost's stream_translator does (classic locale, the type's
+// customize_stream extraction, nothing but white space after the value).
 template <class T>
-T converted(const pt::ptree& entry, const char* key, bool& warning_written) {
-    if (const auto value = entry.get_value_optional<T>(value_translator<T>(warning_written))) {
-        return *value;
+T converted(const pt::ptree& entry, const char* key, const file_reading& reading) {
+    std::istringstream in(entry.data());
+    in.imbue(std::locale::classic());
+    T value{};
+    pt::customize_stream<char, std::char_traits<char>, T>::extract(in, value);
+    if (in.fail() || in.bad() || in.get() != std::char_traits<char>::eof()) {
+        reading.invalid_value(entry, key);
     }
-    throw std::runtime_error(std::string(key) + ": invalid value: " + entry.data());
+    return value;
 }
 
 template <class Member>
@@ -69,14 +79,40 @@ struct member_type<T option_set::*> {
 };
 
 template <auto field>
-void store(option_set& set, const pt::ptree& entry, const char* key, bool& warning_written) {
+void store(option_set& set, const pt::ptree& entry, const char* key, file_reading& reading) {
     using value_type = typename member_type<decltype(field)>::type;
-    set.*field = converted<value_type>(entry, key, warning_written);
+    set.*field = converted<value_type>(entry, key, reading);
+}
+
+// A points table: kept as far as it could be read, with a warning when it stopped early or when
+// an element looks like two positions typed with a point ("15.12" for "15,12").
+template <scoring_positions option_set::*field>
+void store_table(option_set& set, const pt::ptree& entry, const char* key, file_reading& reading) {
+    const table_reading table = read_scoring_positions(entry.data());
+    if (!table.accepted) {
+        reading.invalid_value(entry, key);
+    }
+    if (table.stopped_at) {
+        reading.warn(reading.about(entry, key,
+                                   "invalid token near " + visible(*table.stopped_at) +
+                                       "; the table keeps " + table_text(table.table)));
+    }
+    for (const std::string& element : table.long_decimals) {
+        const auto point = element.find('.');
+        const std::size_t places = element.size() - point - 1;
+        reading.warn(reading.about(
+            entry, key,
+            visible(element) + " has " + std::to_string(places) +
+                " decimal places; if you meant two positions, write " +
+                visible(element.substr(0, point)) + "," + visible(element.substr(point + 1)) +
+                " (fractions are written like 1/4)"));
+    }
+    set.*field = table.table;
 }
 
 void store_every_shared_points_mode(option_set& set, const pt::ptree& entry, const char* key,
-                                    bool& warning_written) {
-    const auto mode = converted<shared_points_mode>(entry, key, warning_written);
+                                    file_reading& reading) {
+    const auto mode = converted<shared_points_mode>(entry, key, reading);
     set.shared_points_mode_fastest_lap = mode;
     set.shared_points_mode_fastest_qualifier = mode;
     set.shared_points_mode_highest_climber = mode;
@@ -85,15 +121,15 @@ void store_every_shared_points_mode(option_set& set, const pt::ptree& entry, con
 struct typed_key {
     const char* path;
     // Converts the entry's value and stores it; throws the key's invalid-value error.
-    void (*store)(option_set& set, const pt::ptree& entry, const char* key, bool& warning_written);
+    void (*store)(option_set& set, const pt::ptree& entry, const char* key, file_reading& reading);
 };
 
 // In reading order: the general sharing mode comes before the specific ones, so that a specific
 // key wins over the general one in the same file.
 const typed_key typed_keys[] = {
-    {"points.race", store<&option_set::race_points>},
-    {"points.qualifying", store<&option_set::qualifying_points>},
-    {"points.grid", store<&option_set::grid_points>},
+    {"points.race", store_table<&option_set::race_points>},
+    {"points.qualifying", store_table<&option_set::qualifying_points>},
+    {"points.grid", store_table<&option_set::grid_points>},
     {"points.reduced-points", store<&option_set::reduced_points>},
     {"points.fastest-lap", store<&option_set::fastest_lap>},
     {"points.fastest-qualifier", store<&option_set::fastest_qualifier>},
@@ -109,10 +145,12 @@ const typed_key typed_keys[] = {
      store<&option_set::shared_points_mode_fastest_qualifier>},
     {"points.shared-points-mode-highest-climber",
      store<&option_set::shared_points_mode_highest_climber>},
+    {"points.best-results", store<&option_set::best_results>},
     {"output.qualifying-columns", store<&option_set::qualifying_columns>},
     {"output.race-columns", store<&option_set::race_columns>},
     {"output.summary-columns", store<&option_set::summary_columns>},
     {"output.team-summary-columns", store<&option_set::team_summary_columns>},
+    {"output.chart-drivers", store<&option_set::chart_drivers>},
 };
 
 struct template_key {
@@ -129,25 +167,55 @@ const template_key template_keys[] = {
      &option_set::qualifying_template_path},
 };
 
-// Opens a file for reading; throws `failure` when it cannot be opened or is a directory (which
-// std::ifstream opens without complaint on some systems).
-std::ifstream open_for_reading(const fs::path& path, const std::string& failure) {
-    std::ifstream file(path, std::ios::binary);
-    std::error_code ignored;
-    if (!file || fs::is_directory(path, ignored)) {
-        throw std::runtime_error(failure);
-    }
-    return file;
+const char* const text_keys[] = {"event-name", "championship-name"};
+const char* const driver_sections[] = {"forced-names", "teams", "penalties", "modify-points"};
+
+// Every key the reader knows, for the check of unknown and misplaced keys.
+const key_catalogue& known_keys() {
+    static const key_catalogue catalogue = [] {
+        key_catalogue known;
+        for (const typed_key& key : typed_keys) {
+            known.keys.emplace_back(key.path);
+        }
+        for (const template_key& key : template_keys) {
+            known.keys.emplace_back(key.path);
+        }
+        known.keys.insert(known.keys.end(), std::begin(text_keys), std::end(text_keys));
+        known.name_sections.assign(std::begin(driver_sections), std::end(driver_sections));
+        return known;
+    }();
+    return catalogue;
 }
 
-std::string read_whole(std::ifstream& file, const std::string& failure) {
+// The whole content of a regular file of at most `limit` bytes. Throws `failure` when it cannot
+// be read or is a directory, `failure` + ": not a regular file" for a device, FIFO or socket, and
+// `failure` + ": larger than " + `limit_text` when it is too large; nothing is read from a file
+// that is not a regular one, so an endless device cannot stall the run.
+std::string read_bounded(const fs::path& path, std::uintmax_t limit, const char* limit_text,
+                         const std::string& failure) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status) || fs::is_directory(status)) {
+        throw std::runtime_error(failure);
+    }
+    if (!fs::is_regular_file(status)) {
+        throw std::runtime_error(failure + ": not a regular file");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::runtime_error(failure);
+    }
+    // Read one byte more than the limit to see that it is exceeded, whatever the size said.
     std::string text;
     char buffer[1 << 16];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+    while (text.size() <= limit && (file.read(buffer, sizeof buffer) || file.gcount() > 0)) {
         text.append(buffer, static_cast<std::size_t>(file.gcount()));
     }
     if (file.bad()) {
         throw std::runtime_error(failure);
+    }
+    if (text.size() > limit) {
+        throw std::runtime_error(failure + ": larger than " + limit_text);
     }
     return text;
 }
@@ -170,48 +238,68 @@ void note_input_time(option_set& set, const fs::path& path) {
 
 // Parses INFO text read from `path`. Errors in the text itself are labelled with `path`; errors
 // inside a file pulled in by "#include" keep that file's name, which the parser gives them.
-pt::ptree parse_info(std::string_view text, const fs::path& path) {
-    // Windows editors start UTF-8 files with a byte-order mark; it is not part of the first name.
-    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-    if (text.substr(0, byte_order_mark.size()) == byte_order_mark) {
-        text.remove_prefix(byte_order_mark.size());
-    }
-    std::istringstream in{std::string(text)};
+pt::ptree parse_info(const std::string& text, const fs::path& path) {
+    std::istringstream in(text);
     pt::ptree tree;
     try {
         pt::read_info(in, tree);
     } catch (const pt::info_parser_error& error) {
-        if (!error.filename().empty()) {
-            throw;
+        std::string message = error.message();
+        if (message == "unknown escape sequence" ||
+            message == "character expected after backslash") {
+            message += '\n';
+            message += backslash_hint;
         }
-        throw pt::info_parser_error(error.message(), path_to_utf8(path), error.line());
+        throw pt::info_parser_error(
+            message, error.filename().empty() ? visible(path_to_utf8(path)) : visible(error.filename()),
+            error.line());
     }
     return tree;
 }
 
 void read_template(option_set& set, const template_key& key, const pt::ptree& entry,
-                   const fs::path& config_path) {
+                   const fs::path& config_path, const file_reading& reading) {
     const fs::path resolved = config_path.parent_path() / fs::u8path(entry.data());
-    const std::string failure =
-        std::string(key.path) + ": unable to read " + path_to_utf8(resolved);
-    std::ifstream file = open_for_reading(resolved, failure);
+    const std::string shown = path_to_utf8(resolved);
+    std::string failure = reading.about(entry, key.path, "unable to read " + visible(shown));
+    try {
+        set.*key.text = with_line_feeds(read_bounded(resolved, max_template_bytes, "4 MiB", failure));
+    } catch (const std::runtime_error& error) {
+        if (!has_control_character(shown)) {
+            throw;
+        }
+        throw std::runtime_error(error.what() + std::string("\n") + backslash_hint);
+    }
     note_input_time(set, resolved);
-    set.*key.text = with_line_feeds(read_whole(file, failure));
     set.*key.file = resolved;
 }
 
 }  // namespace
 
-bool read_options_file(option_set& set, const fs::path& path) {
-    const std::string failure = "unable to read " + path_to_utf8(path);
-    std::ifstream file = open_for_reading(path, failure);
+bool read_options_file(option_set& set, const fs::path& path, config_scope scope) {
+    const std::string shown_path = path_to_utf8(path);
+    std::string text =
+        read_bounded(path, max_configuration_bytes, "1 MiB", "unable to read " + visible(shown_path));
     note_input_time(set, path);
-    const pt::ptree tree = parse_info(read_whole(file, failure), path);
+    // Windows editors start UTF-8 files with a byte-order mark; it is not part of the first name.
+    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+    if (std::string_view(text).substr(0, byte_order_mark.size()) == byte_order_mark) {
+        text.erase(0, byte_order_mark.size());
+    }
+    const info_scan scan = scan_info(text, shown_path);
+    for (const fs::path& included : scan.included) {
+        note_input_time(set, included);
+    }
+    const pt::ptree tree = parse_info(text, path);
+    const entry_places places(tree, scan);
+    file_reading reading(places, scope);
 
-    bool warning_written = false;
+    for (const std::string& warning : check_keys(tree, places, known_keys())) {
+        reading.warn(warning);
+    }
     for (const typed_key& key : typed_keys) {
         if (const auto entry = tree.get_child_optional(key.path)) {
-            key.store(set, *entry, key.path, warning_written);
+            key.store(set, *entry, key.path, reading);
         }
     }
     for (scoring_positions* table : {&set.race_points, &set.qualifying_points, &set.grid_points}) {
@@ -219,14 +307,22 @@ bool read_options_file(option_set& set, const fs::path& path) {
     }
     for (const template_key& key : template_keys) {
         if (const auto entry = tree.get_child_optional(key.path)) {
-            read_template(set, key, *entry, path);
+            read_template(set, key, *entry, path, reading);
         }
     }
     if (const auto entry = tree.get_child_optional("event-name"); entry && !entry->data().empty()) {
         set.event_name = entry->data();
     }
-    read_driver_sections(set, tree);
-    return warning_written;
+    // The championship's name is one for the whole season: an event's own file cannot change it.
+    if (const auto entry = tree.get_child_optional("championship-name");
+        entry && scope == config_scope::championship) {
+        set.championship_name = entry->data();
+    }
+    read_driver_sections(set, tree, places, scope == config_scope::event);
+    for (const std::string& warning : check_driver_sections(tree, places)) {
+        reading.warn(warning);
+    }
+    return reading.warned;
 }
 
 option_set load_global_options(const fs::path& path, bool& warning_written) {

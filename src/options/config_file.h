@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 
 #include "options/option_set.h"
@@ -9,29 +10,47 @@
 // event's file read over it.
 namespace options {
 
+// Whose file is read. Warnings about an event's own file are indented by two spaces, as every
+// message about one event, and its "penalties" and "modify-points" entries are marked as the
+// event's (see `adjustment_entry`).
+enum class config_scope { championship, event };
+
 // Overlays the file at `path` onto `set`: the typed keys "points.*" and "output.*" that it holds,
 // the `reduced` flag of the three points tables (from `reduced_points`, on every read), the
 // template files it names (resolved against the file's directory), "event-name" when not empty,
 // then the driver sections "forced-names", "teams", "penalties" and "modify-points". Raises
-// `newest_input_time` to the file's and each template's last-write time (a file pulled in by
-// "#include" does not count). A UTF-8 byte-order mark at the start of the file is skipped.
+// `newest_input_time` to the last-write time of the file, of every file it pulls
+// in by "#include" and of each template. A UTF-8 byte-order mark at the start of the file is
+// skipped.
 //
-// Returns true when a value was accepted after "invalid token near " was written to
-// `error_stream`, so that the caller can give the organiser time to read it.
+// Slips that do not stop the reading are written to `error_stream` as warnings, each on a line
+// of its own that starts with "warning: " and the place ("rostrum.conf(12): "): unknown,
+// misplaced and repeated keys, drivers listed twice (config_check.h), a points table that stopped
+// early ("points.race: invalid token near 2,10,8; the table keeps 20,15,1") and a table element
+// with two or more decimal places. Returns true when a warning was written, so that the caller
+// can give the organiser time to read it.
 //
-// Throws std::runtime_error "unable to read " + path when the file cannot be read;
-// boost::property_tree::info_parser_error for an INFO syntax error, its message naming this file
-// and the line; std::runtime_error key path + ": invalid value: " + value as written for the first
-// value (in reading order) that does not convert; std::runtime_error key + ": unable to read " +
-// resolved path for a template file; the errors of `read_driver_sections`;
-// std::filesystem::filesystem_error when a last-write time cannot be read. Stops at the first
-// error, leaving `set` partly overlaid.
-bool read_options_file(option_set& set, const std::filesystem::path& path);
+// Throws std::runtime_error "unable to read " + path when the file cannot be read (also
+// + ": not a regular file" for a device or FIFO, + ": larger than 1 MiB"); the bounds of
+// scan_info; boost::property_tree::info_parser_error for an INFO syntax error, its message naming
+// the file and the line (and saying how to write a backslash when the error is about one);
+// std::runtime_error place + ": " + key path + ": invalid value: " + value as written for the
+// first value (in reading order) that does not convert; place + ": " + key + ": unable to read " +
+// resolved path for a template file (not a regular file, or larger than 4 MiB, added likewise; a
+// path with a control character is followed by a line on how to write paths); the errors of
+// `read_driver_sections`; std::filesystem::filesystem_error when a file time cannot be read.
+// Text from the file and paths are shown with control characters made visible. Stops at the
+// first error, leaving `set` partly overlaid.
+bool read_options_file(option_set& set, const std::filesystem::path& path,
+                       config_scope scope = config_scope::championship);
 
 // The defaults, overlaid by the file at `path` when it exists (a missing file is not an error).
 // `warning_written` is what `read_options_file` returned, or false when there is no file.
 // Throws what `read_options_file` throws, and std::filesystem::filesystem_error when the file's
 // existence cannot be checked.
 option_set load_global_options(const std::filesystem::path& path, bool& warning_written);
+
+// The largest template file that is read.
+constexpr std::uintmax_t max_template_bytes = std::uintmax_t{4} << 20;
 
 }  // namespace options

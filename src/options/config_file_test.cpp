@@ -110,6 +110,11 @@ protected:
         return options::read_options_file(set, write("rostrum.conf", text));
     }
 
+    // The place of a line of the file "rostrum.conf" in messages.
+    std::string place(int line) const {
+        return (dir.path() / "rostrum.conf").string() + "(" + std::to_string(line) + ")";
+    }
+
     option_set read(std::string_view text) {
         option_set set;
         read_over(set, text);
@@ -133,8 +138,13 @@ protected:
 };
 
 TEST_F(config_file, an_empty_file_or_unknown_keys_change_nothing) {
+    const stream_capture errors(error_stream);
     EXPECT_EQ(settings_of(read("")), default_settings);
+    EXPECT_EQ(errors.text(), "");
     EXPECT_EQ(settings_of(read("colour red\npoints { race-table 1,2 }\n")), default_settings);
+    EXPECT_EQ(errors.text(), "warning: " + place(1) + ": unknown key colour (ignored)\n" +
+                                 "warning: " + place(2) +
+                                 ": unknown key points.race-table (ignored); did you mean race?\n");
 }
 
 TEST_F(config_file, every_typed_key_is_read) {
@@ -187,7 +197,11 @@ TEST_F(config_file, an_empty_race_table_awards_nothing) {
 }
 
 TEST_F(config_file, only_the_first_points_section_is_searched) {
+    const stream_capture errors(error_stream);
     const option_set set = read("points { race 5 }\npoints { race 7\n fastest-lap 2 }\n");
+    EXPECT_EQ(errors.text(), "warning: " + place(2) +
+                                 ": repeated section points (ignored); the first, at line 1, "
+                                 "counts\n");
     EXPECT_EQ(text_of(set.race_points), " 5");
     EXPECT_EQ(text_of(set.fastest_lap.value), "0");
 }
@@ -206,7 +220,8 @@ TEST_F(config_file, booleans_are_read_as_the_property_tree_reads_them) {
             read_over(set, "points { reduced-points \"" + std::string(value) + "\" }");
             result = set.reduced_points ? "true" : "false";
         } catch (const std::runtime_error& error) {
-            result = error.what() == "points.reduced-points: invalid value: " + std::string(value)
+            result = error.what() == place(1) + ": points.reduced-points: invalid value: " +
+                                         std::string(value)
                          ? "invalid"
                          : error.what();
         }
@@ -220,10 +235,11 @@ TEST_F(config_file, values_that_do_not_convert_end_the_reading) {
         const char* message;
         const char* diagnostics;
     } cases[] = {
-        {"points { race 10,x }", "points.race: invalid value: 10,x", "invalid token near x\n"},
+        {"points { race 10,x }", "points.race: invalid value: 10,x", ""},
         {"points { qualifying 10,5/0 }", "points.qualifying: invalid value: 10,5/0", ""},
         {"points { grid 25,18,99999999999 }", "points.grid: invalid value: 25,18,99999999999", ""},
-        {"points { fastest-lap 1.5 }", "points.fastest-lap: invalid value: 1.5", ""},
+        {"points { fastest-lap 1.5/2 }", "points.fastest-lap: invalid value: 1.5/2", ""},
+        {"points { fastest-lap 1. }", "points.fastest-lap: invalid value: 1.", ""},
         {"points { fastest-qualifier -2147483648/-1 }",
          "points.fastest-qualifier: invalid value: -2147483648/-1", ""},
         {"points { highest-climber \"1 /2\" }", "points.highest-climber: invalid value: 1 /2", ""},
@@ -231,6 +247,7 @@ TEST_F(config_file, values_that_do_not_convert_end_the_reading) {
          "points.shared-points-mode: invalid value: Award-All", ""},
         {"points { shared-points-mode-highest-climber \"award-all award-first\" }",
          "points.shared-points-mode-highest-climber: invalid value: award-all award-first", ""},
+        {"points { fastest-lap \"1\\a\" }", "points.fastest-lap: invalid value: 1\\x07", ""},
         {"output { race-columns \"position driver cars\" }",
          "output.race-columns: invalid value: position driver cars", "invalid column type: cars\n"},
         {"output { team-summary-columns position,team }",
@@ -239,7 +256,7 @@ TEST_F(config_file, values_that_do_not_convert_end_the_reading) {
     };
     for (const auto& c : cases) {
         std::string diagnostics;
-        EXPECT_EQ(failure_of(c.text, &diagnostics), c.message) << c.text;
+        EXPECT_EQ(failure_of(c.text, &diagnostics), place(1) + ": " + c.message) << c.text;
         EXPECT_EQ(diagnostics, c.diagnostics) << c.text;
     }
 }
@@ -251,18 +268,68 @@ output { race-columns "position cars" }
 points { fastest-lap x }
 )",
                          &diagnostics),
-              "points.fastest-lap: invalid value: x");
+              place(3) + ": points.fastest-lap: invalid value: x");
     EXPECT_EQ(diagnostics, "");
 }
 
 TEST_F(config_file, a_value_accepted_after_a_warning_is_reported) {
     const stream_capture errors(error_stream);
     option_set set;
-    EXPECT_TRUE(read_over(set, "points { race \"10 ,6\" }"));
-    EXPECT_EQ(text_of(set.race_points), " 10");
-    EXPECT_EQ(errors.text(), "invalid token near ,6\n");
-    EXPECT_FALSE(read_over(set, "points { race 10,6, }"));
+    EXPECT_TRUE(read_over(set, "points\n{\n    race 20,15,1w2,10,8\n    qualifying 3,2.25,1\n}\n"));
+    EXPECT_EQ(text_of(set.race_points), " 20 15 1");
+    EXPECT_EQ(text_of(set.qualifying_points), " 3 9/4 1");
+    EXPECT_EQ(errors.text(),
+              "warning: " + place(3) +
+                  ": points.race: invalid token near 2,10,8; the table keeps 20,15,1\n"
+                  "warning: " + place(4) +
+                  ": points.qualifying: 2.25 has 2 decimal places; if you meant two positions, "
+                  "write 2,25 (fractions are written like 1/4)\n");
+    EXPECT_FALSE(read_over(set, "points { race 10,6,\n qualifying 2,1,0.5 }"));
     EXPECT_EQ(text_of(set.race_points), " 10 6");
+    EXPECT_EQ(text_of(set.qualifying_points), " 2 1 1/2");
+}
+
+TEST_F(config_file, warnings_of_an_event_file_are_indented) {
+    const stream_capture errors(error_stream);
+    option_set set;
+    EXPECT_TRUE(options::read_options_file(set, write("rostrum.conf", "points { race \"10;6\" }"),
+                                           options::config_scope::event));
+    EXPECT_EQ(errors.text(), "  warning: " + place(1) +
+                                 ": points.race: invalid token near 6; the table keeps 10\n");
+}
+
+TEST_F(config_file, slips_in_keys_and_sections_are_warnings) {
+    const stream_capture errors(error_stream);
+    option_set set;
+    EXPECT_TRUE(read_over(set, R"(points
+{
+    race 25,18
+    fastest-laps 3/2
+    race 1,1
+}
+penalties { ann dsq }
+penalty { bob dsq }
+penalties { cid dsq }
+teams
+{
+    Red { ann ""  bob "" }
+    Blue { ANN "" }
+}
+)"));
+    EXPECT_EQ(errors.text(),
+              "warning: " + place(4) +
+                  ": unknown key points.fastest-laps (ignored); did you mean fastest-lap?\n"
+                  "warning: " + place(5) +
+                  ": repeated key points.race (ignored); the first, at line 3, counts\n"
+                  "warning: " + place(8) + ": unknown key penalty (ignored); did you mean penalties?\n"
+                  "warning: " + place(9) +
+                  ": repeated section penalties (ignored); the first, at line 7, counts\n"
+                  "warning: " + place(13) +
+                  ": teams: ANN is listed under \"Red\" (line 12) and \"Blue\"; the later, \"Blue\", "
+                  "counts\n");
+    EXPECT_EQ(text_of(set.race_points), " 25 18");
+    EXPECT_EQ(set.disqualified.size(), 1U);
+    EXPECT_EQ(set.team_of(make_name_key("ann")), "Blue");
 }
 
 TEST_F(config_file, reduced_points_reaches_the_tables_on_every_read) {
@@ -315,7 +382,7 @@ event-name: Global name
     EXPECT_EQ(event.forced_name_of(make_name_key("alice")), "Alice E.");
     EXPECT_EQ(event.team_of(make_name_key("alice")), "Red");
     EXPECT_EQ(event.team_of(make_name_key("bob")), "Blue");
-    EXPECT_EQ(event.time_penalties.at(make_name_key("erin")), 20);
+    EXPECT_EQ(event.time_penalties.at(make_name_key("erin")), 20000);
     EXPECT_EQ(event.disqualified.size(), 2U);
     EXPECT_EQ(event.disqualified.count(make_name_key("carl")), 1U);
     EXPECT_EQ(event.hidden.count(make_name_key("dave")), 1U);
@@ -323,7 +390,7 @@ event-name: Global name
 
     EXPECT_EQ(global.forced_name_of(make_name_key("alice")), "Alice G.");
     EXPECT_EQ(global.team_of(make_name_key("bob")), "Red");
-    EXPECT_EQ(global.time_penalties.at(make_name_key("erin")), 10);
+    EXPECT_EQ(global.time_penalties.at(make_name_key("erin")), 10000);
     EXPECT_EQ(global.disqualified.size(), 1U);
     EXPECT_EQ(global.shared_points_mode_fastest_lap, options::shared_points_mode::award_first);
     EXPECT_EQ(global.shared_points_mode_fastest_qualifier, options::shared_points_mode::award_all);
@@ -385,15 +452,23 @@ TEST_F(config_file, templates_of_the_global_file_are_found_in_the_working_direct
 TEST_F(config_file, a_template_that_cannot_be_read_ends_the_reading) {
     fs::create_directories(dir.path() / "ev1" / "folder.tpl");
     const fs::path config = write("ev1/rostrum.conf", "");
+    const std::string place = config.string() + "(1): ";
     const std::pair<const char*, std::string> cases[] = {
         {"template { series \"\" }",
-         "template.series: unable to read " + (dir.path() / "ev1" / "").string()},
+         place + "template.series: unable to read " + (dir.path() / "ev1" / "").string()},
         {"template { teams missing.tpl }",
-         "template.teams: unable to read " + (dir.path() / "ev1" / "missing.tpl").string()},
+         place + "template.teams: unable to read " + (dir.path() / "ev1" / "missing.tpl").string()},
         {"template { race folder.tpl }",
-         "template.race: unable to read " + (dir.path() / "ev1" / "folder.tpl").string()},
+         place + "template.race: unable to read " + (dir.path() / "ev1" / "folder.tpl").string()},
         {"template { qualifying \"\" }",
-         "template.qualifying: unable to read " + (dir.path() / "ev1" / "").string()},
+         place + "template.qualifying: unable to read " + (dir.path() / "ev1" / "").string()},
+        // A Windows path: "\r" is an escape of the file's syntax, so the name holds a carriage
+        // return, shown visibly, with a word on how to write paths.
+        {"template { race \"templates\\race.html\" }",
+         place + "template.race: unable to read " + (dir.path() / "ev1").string() +
+             "/templates\\race.html\n"
+             "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t is "
+             "a tab, \\r a carriage return)"},
     };
     for (const auto& [text, message] : cases) {
         write_file(config, text);
@@ -419,8 +494,7 @@ TEST_F(config_file, a_byte_order_mark_is_skipped_and_includes_still_work) {
     options::read_options_file(set, config);
     EXPECT_EQ(text_of(set.race_points), " 5 3");
     EXPECT_EQ(text_of(set.race_columns), " position points");
-    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(1))
-        << "an included file does not count";
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2)) << "an included file counts";
 }
 
 TEST_F(config_file, a_configuration_file_that_cannot_be_read) {
@@ -448,6 +522,10 @@ TEST_F(config_file, syntax_errors_name_the_file_and_the_line) {
          included.generic_string() + "(2): unmatched }"},
         {"\n#include \"" + (dir.path() / "none").generic_string() + "\"\n",
          config + "(2): cannot open include file " + (dir.path() / "none").generic_string()},
+        {"template\n{\n    race C:\\league\\race.html\n}\n",
+         config + "(3): unknown escape sequence\n"
+                  "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t "
+                  "is a tab, \\r a carriage return)"},
     };
     for (const auto& [text, message] : cases) {
         EXPECT_EQ(failure_of(text), message) << text;
@@ -470,7 +548,8 @@ TEST_F(config_file, global_options_report_a_warning) {
         write("rostrum.conf", "points { race \"3;2\" }"), warning_written);
     EXPECT_TRUE(warning_written);
     EXPECT_EQ(text_of(set.race_points), " 3");
-    EXPECT_EQ(errors.text(), "invalid token near 2\n");
+    EXPECT_EQ(errors.text(),
+              "warning: " + place(1) + ": points.race: invalid token near 2; the table keeps 3\n");
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
 #include "options/driver_sections.h"
 
 #include <boost/property_tree/ptree.hpp>
-#include <cstdint>
 #include <locale>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "lfs_codec/lfs_codec.h"
+#include "options/info_scan.h"
 #include "options/value_syntax.h"
 
 namespace options {
@@ -20,12 +21,6 @@ namespace pt = boost::property_tree;
 const pt::ptree* section(const pt::ptree& tree, const std::string& name) {
     const auto found = tree.find(name);
     return found == tree.not_found() ? nullptr : &found->second;
-}
-
-std::istringstream stream_of(const std::string& text) {
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
-    return in;
 }
 
 std::string ascii_lower_case(std::string text) {
@@ -46,84 +41,149 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(white_space) - first + 1);
 }
 
-void read_forced_names(option_set& set, const pt::ptree& entries) {
+// Reads the entries of one section, each with the place it was written for its messages.
+class section_reader {
+public:
+    section_reader(option_set& set, const entry_places& places, bool event_file,
+                   std::string_view section_name)
+        : set(set), places(places), event_file(event_file), section_name(section_name) {}
+
+    // "rostrum.conf(12): penalties: Joe: " + what.
+    [[noreturn]] void fail(const pt::ptree& entry, const std::string& name,
+                           const std::string& what) const {
+        throw std::runtime_error(places.of(entry) + ": " + std::string(section_name) + ": " +
+                                 visible(name) + ": " + what);
+    }
+
+    // The key of an entry's name; a name code page 1252 cannot hold is reported where it stands.
+    name_key driver(const pt::ptree& entry, const std::string& name) const {
+        try {
+            return make_config_name_key(name);
+        } catch (const std::range_error&) {
+            throw;
+        } catch (const std::runtime_error& error) {
+            fail(entry, name, error.what());
+        }
+    }
+
+    void note(adjustment_entry::kind what, const name_key& driver, const pt::ptree& entry) {
+        set.adjustments.push_back({what, driver, places.of(entry), event_file});
+    }
+
+    option_set& set;
+
+private:
+    const entry_places& places;
+    bool event_file;
+    std::string_view section_name;
+};
+
+void read_forced_names(section_reader& reader, const pt::ptree& entries) {
     for (const auto& [name, entry] : entries) {
-        set.forced_names[make_config_name_key(name)] = entry.data();
+        reader.set.forced_names[reader.driver(entry, name)] = entry.data();
     }
 }
 
-void read_teams(option_set& set, const pt::ptree& entries) {
+void read_teams(section_reader& reader, const pt::ptree& entries) {
     for (const auto& [team, members] : entries) {
         // A team's name is shown, never matched against a replay: any UTF-8 text will do, also
         // characters a driver's name could not hold in code page 1252.
         lfs_codec::require_utf8(team);
         for (const auto& [member, entry] : members) {
-            const name_key driver = make_config_name_key(member);
+            const name_key driver = reader.driver(entry, member);
             if (!entry.data().empty()) {
-                set.forced_names[driver] = entry.data();
+                reader.set.forced_names[driver] = entry.data();
             }
-            set.teams[driver] = team;
+            reader.set.teams[driver] = team;
         }
     }
 }
 
-void read_penalties(option_set& set, const pt::ptree& entries) {
+void read_penalties(section_reader& reader, const pt::ptree& entries) {
+    using kind = adjustment_entry::kind;
     for (const auto& [name, entry] : entries) {
-        const name_key driver = make_config_name_key(name);
+        const name_key driver = reader.driver(entry, name);
         const std::string& value = entry.data();
-        std::int32_t seconds = 0;
-        if (stream_of(value) >> seconds) {
-            set.time_penalties[driver] = seconds;  // anything after the number is ignored
+        if (const auto milliseconds = read_penalty_ms(value)) {
+            reader.set.time_penalties[driver] = *milliseconds;  // anything after it is ignored
+            reader.note(kind::time_penalty, driver, entry);
             continue;
         }
+        std::istringstream in(value);
+        in.imbue(std::locale::classic());
         std::string word;
-        if (!(stream_of(value) >> word)) {
-            throw std::runtime_error("penalties: " + name + ": invalid empty penalty");
+        if (!(in >> word)) {
+            reader.fail(entry, name, "invalid empty penalty");
         }
         word = ascii_lower_case(std::move(word));
         if (word == "dsq" || word == "disqualify") {
-            set.disqualified.insert(driver);
+            reader.set.disqualified.insert(driver);
+            reader.note(kind::disqualification, driver, entry);
         } else if (word == "remove" || word == "hide") {
-            set.hidden.insert(driver);
+            reader.set.hidden.insert(driver);
+            reader.note(kind::hidden, driver, entry);
         } else {
-            throw std::runtime_error("penalties: " + name + ": unrecognised penalty: " + value);
+            reader.fail(entry, name, "unrecognised penalty: " + visible(value));
         }
     }
 }
 
-void read_points_modifications(option_set& set, const pt::ptree& entries) {
+// A label that starts with "," or "." and a digit: "1,5 late" is a decimal comma, "1.5.2" a
+// second point. Returns how to write the value instead.
+std::optional<std::string> misplaced_decimal(std::string_view number_text, std::string_view rest) {
+    if (rest.size() < 2 || (rest[0] != ',' && rest[0] != '.') || rest[1] < '0' || rest[1] > '9') {
+        return std::nullopt;
+    }
+    if (rest[0] == '.') {
+        return std::string("a decimal has one point, like 1.5");
+    }
+    std::string number(trimmed(number_text));
+    number += '.';
+    for (std::size_t i = 1; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
+        number += rest[i];
+    }
+    return "a decimal is written with a point: " + number;
+}
+
+void read_points_modifications(section_reader& reader, const pt::ptree& entries) {
     for (const auto& [name, entry] : entries) {
-        const name_key driver = make_config_name_key(name);
+        const name_key driver = reader.driver(entry, name);
         const std::string& value = entry.data();
-        std::istringstream in = stream_of(value);
+        std::istringstream in(value);
+        in.imbue(std::locale::classic());
         point_type change;
-        // Points are whole numbers or fractions: "1.5" must not become 1 point labelled ".5".
-        if (!(in >> change) || in.peek() == '.') {
-            throw std::runtime_error("modify-points: " + name + ": invalid value: " + value);
+        if (!(in >> change)) {
+            reader.fail(entry, name, "invalid value: " + visible(value));
         }
         in.clear();
+        const auto number_end = static_cast<std::size_t>(in.tellg());
         std::string rest;
         std::getline(in, rest);
+        if (const auto hint = misplaced_decimal(std::string_view(value).substr(0, number_end), rest)) {
+            reader.fail(entry, name, "invalid value: " + visible(value) + " (" + *hint + ")");
+        }
         const std::string_view label = trimmed(rest);
-        set.points_modifications[driver] = {change.value,
-                                            label.empty() ? "custom" : std::string(label)};
+        reader.set.points_modifications[driver] = {change.value,
+                                                   label.empty() ? "custom" : std::string(label)};
+        reader.note(adjustment_entry::kind::points_change, driver, entry);
     }
 }
 
 }  // namespace
 
-void read_driver_sections(option_set& set, const pt::ptree& tree) {
-    if (const pt::ptree* entries = section(tree, "forced-names")) {
-        read_forced_names(set, *entries);
-    }
-    if (const pt::ptree* entries = section(tree, "teams")) {
-        read_teams(set, *entries);
-    }
-    if (const pt::ptree* entries = section(tree, "penalties")) {
-        read_penalties(set, *entries);
-    }
-    if (const pt::ptree* entries = section(tree, "modify-points")) {
-        read_points_modifications(set, *entries);
+void read_driver_sections(option_set& set, const pt::ptree& tree, const entry_places& places,
+                          bool event_file) {
+    const std::pair<const char*, void (*)(section_reader&, const pt::ptree&)> sections[] = {
+        {"forced-names", read_forced_names},
+        {"teams", read_teams},
+        {"penalties", read_penalties},
+        {"modify-points", read_points_modifications},
+    };
+    for (const auto& [name, read] : sections) {
+        if (const pt::ptree* entries = section(tree, name)) {
+            section_reader reader(set, places, event_file, name);
+            read(reader, *entries);
+        }
     }
 }
 

@@ -7,6 +7,9 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
+
+#include "options/info_scan.h"
 
 namespace {
 
@@ -20,9 +23,13 @@ pt::ptree parsed(const std::string& text) {
     return tree;
 }
 
-option_set read(const std::string& text) {
+// The sections of `text`, read as the file "rostrum.conf" (an event's own file when
+// `event_file`).
+option_set read(const std::string& text, bool event_file = false) {
     option_set set;
-    options::read_driver_sections(set, parsed(text));
+    const pt::ptree tree = parsed(text);
+    const options::info_scan scan = options::scan_info(text, "rostrum.conf");
+    options::read_driver_sections(set, tree, options::entry_places(tree, scan), event_file);
     return set;
 }
 
@@ -97,7 +104,7 @@ teams
     EXPECT_EQ(set.teams.size(), 3U);
 }
 
-TEST(driver_sections, penalties_give_seconds_disqualification_or_hiding) {
+TEST(driver_sections, penalties_give_time_disqualification_or_hiding) {
     const option_set set = read(R"(
 penalties
 {
@@ -113,16 +120,18 @@ penalties
     i dsq
     j 10
     j 20
+    k 1.5
 }
 )");
-    const std::pair<const char*, std::int64_t> seconds[] = {{"a", 30}, {"b", -5}, {"c", 30},
-                                                            {"d", 10}, {"i", 10}, {"j", 20}};
-    for (const auto& [name, expected] : seconds) {
+    const std::pair<const char*, std::int64_t> milliseconds[] = {
+        {"a", 30000}, {"b", -5000}, {"c", 30000}, {"d", 10000},
+        {"i", 10000}, {"j", 20000}, {"k", 1500}};
+    for (const auto& [name, expected] : milliseconds) {
         const auto found = set.time_penalties.find(make_name_key(name));
         ASSERT_NE(found, set.time_penalties.end()) << name;
         EXPECT_EQ(found->second, expected) << name;
     }
-    EXPECT_EQ(set.time_penalties.size(), 6U);
+    EXPECT_EQ(set.time_penalties.size(), 7U);
     for (const char* name : {"e", "f", "i"}) {
         EXPECT_EQ(set.disqualified.count(make_name_key(name)), 1U) << name;
     }
@@ -144,11 +153,14 @@ modify-points
     e "  4   spaced label  "
     f 1
     f "2 replaced"
+    g 1.5
+    h "-0.25 late"
 }
 )");
     const std::pair<const char*, const char*> changes[] = {
-        {"a", "5 [custom]"}, {"b", "-2 [late arrival]"}, {"c", "1/2 [custom]"},
-        {"d", "3 [bonus]"},  {"e", "4 [spaced label]"},  {"f", "2 [replaced]"}};
+        {"a", "5 [custom]"},       {"b", "-2 [late arrival]"}, {"c", "1/2 [custom]"},
+        {"d", "3 [bonus]"},        {"e", "4 [spaced label]"},  {"f", "2 [replaced]"},
+        {"g", "3/2 [custom]"},     {"h", "-1/4 [late]"}};
     for (const auto& [name, expected] : changes) {
         const auto found = set.points_modifications.find(make_name_key(name));
         ASSERT_NE(found, set.points_modifications.end()) << name;
@@ -156,24 +168,66 @@ modify-points
     }
 }
 
-TEST(driver_sections, errors_name_the_entry_and_its_value) {
+TEST(driver_sections, errors_name_the_place_the_entry_and_its_value) {
     const std::pair<const char*, const char*> cases[] = {
-        {"penalties { Joe ban }", "penalties: Joe: unrecognised penalty: ban"},
-        {"penalties { Joe \"Ban for life\" }",
-         "penalties: Joe: unrecognised penalty: Ban for life"},
-        {"penalties { Joe \"\" }", "penalties: Joe: invalid empty penalty"},
-        {"penalties { Joe \"   \" }", "penalties: Joe: invalid empty penalty"},
-        {"modify-points { Joe x }", "modify-points: Joe: invalid value: x"},
-        {"modify-points { Joe \"\" }", "modify-points: Joe: invalid value: "},
-        {"modify-points { Joe 1/0 }", "modify-points: Joe: invalid value: 1/0"},
-        {"modify-points { Joe 99999999999 }", "modify-points: Joe: invalid value: 99999999999"},
-        // Points have no decimal point: 1.5 is not 1 point labelled ".5".
-        {"modify-points { Joe 1.5 }", "modify-points: Joe: invalid value: 1.5"},
-        {"modify-points { Joe \"-0.5 late\" }", "modify-points: Joe: invalid value: -0.5 late"},
-        {"modify-points { Joe 1/2.5 }", "modify-points: Joe: invalid value: 1/2.5"},
+        {"penalties { Joe ban }", "rostrum.conf(1): penalties: Joe: unrecognised penalty: ban"},
+        {"penalties\n{\n    Joe \"Ban for life\"\n}",
+         "rostrum.conf(3): penalties: Joe: unrecognised penalty: Ban for life"},
+        {"penalties { Joe \"\" }", "rostrum.conf(1): penalties: Joe: invalid empty penalty"},
+        {"penalties { Joe \"   \" }", "rostrum.conf(1): penalties: Joe: invalid empty penalty"},
+        {"penalties { Joe 1.2345 }", "rostrum.conf(1): penalties: Joe: unrecognised penalty: 1.2345"},
+        {"penalties { \"Jo\\te\" \"\\r\" }",
+         "rostrum.conf(1): penalties: Jo\\te: invalid empty penalty"},
+        {"modify-points { Joe x }", "rostrum.conf(1): modify-points: Joe: invalid value: x"},
+        {"modify-points { Joe \"\" }", "rostrum.conf(1): modify-points: Joe: invalid value: "},
+        {"modify-points { Joe 1/0 }", "rostrum.conf(1): modify-points: Joe: invalid value: 1/0"},
+        {"modify-points { Joe 99999999999 }",
+         "rostrum.conf(1): modify-points: Joe: invalid value: 99999999999"},
+        {"modify-points { Joe \"1,5 late\" }",
+         "rostrum.conf(1): modify-points: Joe: invalid value: 1,5 late (a decimal is written with "
+         "a point: 1.5)"},
+        {"modify-points { Joe \"-2,25\" }",
+         "rostrum.conf(1): modify-points: Joe: invalid value: -2,25 (a decimal is written with a "
+         "point: -2.25)"},
+        {"modify-points { Joe 1/2.5 }",
+         "rostrum.conf(1): modify-points: Joe: invalid value: 1/2.5 (a decimal has one point, like "
+         "1.5)"},
+        {"modify-points { Joe 1.5.2 }",
+         "rostrum.conf(1): modify-points: Joe: invalid value: 1.5.2 (a decimal has one point, like "
+         "1.5)"},
     };
     for (const auto& [text, message] : cases) {
         EXPECT_EQ(failure_of(text), message) << text;
+    }
+}
+
+TEST(driver_sections, adjustments_keep_where_they_were_written) {
+    const option_set set = read(R"(penalties
+{
+    Ann 10
+    bob dsq
+    cid hide
+}
+modify-points
+{
+    Dan "-2 late"
+}
+)",
+                                true);
+    using kind = options::adjustment_entry::kind;
+    ASSERT_EQ(set.adjustments.size(), 4U);
+    const std::tuple<kind, const char*, const char*> expected[] = {
+        {kind::time_penalty, "Ann", "rostrum.conf(3)"},
+        {kind::disqualification, "bob", "rostrum.conf(4)"},
+        {kind::hidden, "cid", "rostrum.conf(5)"},
+        {kind::points_change, "Dan", "rostrum.conf(9)"},
+    };
+    for (std::size_t i = 0; i < set.adjustments.size(); ++i) {
+        const auto& [what, name, place] = expected[i];
+        EXPECT_EQ(set.adjustments[i].what, what) << i;
+        EXPECT_EQ(set.adjustments[i].driver.display, name) << i;
+        EXPECT_EQ(set.adjustments[i].place, place) << i;
+        EXPECT_TRUE(set.adjustments[i].event_file) << i;
     }
 }
 
@@ -190,7 +244,10 @@ TEST(driver_sections, driver_names_must_be_utf8_that_code_page_1252_can_hold) {
         chinese.replace(at, 1, "\xE7\x8E\x8B");  // U+738B
         std::string broken = text;
         broken.replace(at, 1, "\xC3(");
-        EXPECT_EQ(failure_of(chinese), "latin1::encode_next: unable to encode code point")
+        const std::string section = text.substr(0, text.find(' '));
+        EXPECT_EQ(failure_of(chinese), "rostrum.conf(1): " + section +
+                                           ": \xE7\x8E\x8B: latin1::encode_next: unable to "
+                                           "encode code point")
             << chinese;
         EXPECT_EQ(failure_of(broken), "range error: bad conversion") << broken;
     }
@@ -209,7 +266,8 @@ TEST(driver_sections, team_names_may_hold_any_utf8_text) {
 
 TEST(driver_sections, the_name_is_checked_before_the_value) {
     EXPECT_EQ(failure_of("penalties { \"\xE7\x8E\x8B\" ban }"),
-              "latin1::encode_next: unable to encode code point");
+              "rostrum.conf(1): penalties: \xE7\x8E\x8B: latin1::encode_next: unable to encode "
+              "code point");
 }
 
 TEST(driver_sections, only_the_first_of_two_sections_is_read) {

@@ -62,6 +62,11 @@ struct scoring_positions {
     bool reduced = false;
 };
 
+// A number of rounds: a whole number, 0 or greater.
+struct round_count {
+    std::int32_t value = 0;
+};
+
 struct column_list {
     std::vector<column_type> columns;
 };
@@ -70,6 +75,16 @@ struct column_list {
 struct points_modification {
     points_value points{0};  // may be negative
     std::string label;       // never empty ("custom" when the file gives none)
+};
+
+// An entry of "penalties" or "modify-points" as it was written, kept so that an entry for a
+// driver who takes part in none of the replays it applies to can be reported.
+struct adjustment_entry {
+    enum class kind { time_penalty, disqualification, hidden, points_change };
+    kind what = kind::time_penalty;
+    name_key driver;         // `display` is the name as written
+    std::string place;       // where it was written: "rostrum.conf(12)"
+    bool event_file = false;  // in an event's own file (else in the championship's)
 };
 
 struct option_set {
@@ -86,6 +101,9 @@ struct option_set {
     shared_points_mode shared_points_mode_fastest_lap = shared_points_mode::award_all;
     shared_points_mode shared_points_mode_fastest_qualifier = shared_points_mode::award_all;
     shared_points_mode shared_points_mode_highest_climber = shared_points_mode::award_all;
+    // Only each driver's best rounds count towards his series total (0: every round counts).
+    // Taken from the championship's file.
+    round_count best_results;
     column_list qualifying_columns{{column_type::position, column_type::driver, column_type::team,
                                     column_type::car, column_type::best_lap,
                                     column_type::handicap}};
@@ -98,6 +116,11 @@ struct option_set {
     column_list team_summary_columns{{column_type::position, column_type::team,
                                       column_type::points}};
     std::optional<std::string> event_name;  // shown instead of the event's track identifiers
+    // The championship's name, offered to every page as "championship_name" (taken from the
+    // championship's file only).
+    std::string championship_name;
+    // How many drivers of the final standings the series page's points chart shows (0: none).
+    round_count chart_drivers{10};
     // Page templates read from the files named by "template.series" and so on, and the resolved
     // paths of those files (the templates' names in error messages).
     std::optional<std::string> series_template;
@@ -110,10 +133,13 @@ struct option_set {
     std::optional<std::filesystem::path> qualifying_template_path;
     std::unordered_map<name_key, std::string> forced_names;  // display name forced for a driver
     std::unordered_map<name_key, std::string> teams;         // team of a driver
-    std::unordered_map<name_key, std::int64_t> time_penalties;  // seconds added to the race time
+    // Milliseconds added to the race time (written in seconds, to the millisecond).
+    std::unordered_map<name_key, std::int64_t> time_penalties;
     std::unordered_set<name_key> disqualified;
     std::unordered_set<name_key> hidden;  // left out of the event's results
     std::unordered_map<name_key, points_modification> points_modifications;
+    // Every entry of "penalties" and "modify-points" read into this set, in reading order.
+    std::vector<adjustment_entry> adjustments;
     // The latest last-write time of the configuration and template files read into this set;
     // earlier than any file until one is read.
     std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();

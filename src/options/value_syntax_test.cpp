@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <boost/property_tree/ptree.hpp>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "support/fraction_text.h"
@@ -27,6 +29,10 @@ std::string text_of(const scoring_positions& table) {
         text += ' ' + text_of(points);
     }
     return text;
+}
+
+std::string text_of(const round_count& count) {
+    return std::to_string(count.value);
 }
 
 std::string text_of(shared_points_mode mode) {
@@ -78,7 +84,6 @@ TEST(value_syntax, point_values) {
         {"-2147483648", "-2147483648", ""},
         {"-2147483648/2", "-1073741824", ""},
         {"", "fails", ""},
-        {"1.5", "fails", ""},
         {"1/0", "fails", ""},
         {"1 /2", "fails", ""},
         {"1/ 2", "fails", ""},
@@ -90,6 +95,30 @@ TEST(value_syntax, point_values) {
         {"-2147483648/-1", "fails", ""},
         {"-1/-2147483648", "fails", ""},
         {"-2147483648/-2147483648", "fails", ""},
+    });
+}
+
+TEST(value_syntax, decimals_are_exact_fractions) {
+    check_conversions<point_type>({
+        {"0.5", "1/2", ""},
+        {"1.5", "3/2", ""},
+        {"1.25", "5/4", ""},
+        {"-0.5", "-1/2", ""},
+        {"+2.50", "5/2", ""},
+        {"15.12", "378/25", ""},
+        {"3.0", "3", ""},
+        {"0.0000000005", "1/2000000000", ""},
+        {"-2147483648.0", "-2147483648", ""},
+        {"1.000000000000000000000", "1", ""},  // trailing zeros do not count against the bound
+        {"1.", "fails", ""},
+        {".5", "fails", ""},
+        {"1.5/2", "fails", ""},
+        {"1,5", "fails", ""},
+        {"1.5.2", "fails", ""},
+        {"0.1234567891", "fails", ""},  // 10^10 does not fit a 32-bit denominator
+        {"2147483647.5", "fails", ""},
+        {"2147483648.0", "fails", ""},
+        {"0.0000000000000000001", "fails", ""},
     });
 }
 
@@ -118,6 +147,8 @@ TEST(value_syntax, scoring_positions) {
         {"10,6,", " 10 6", ""},
         {"10,6,  ", " 10 6", ""},
         {"1/2,1/4", " 1/2 1/4", ""},
+        {"0.5,0.25", " 1/2 1/4", ""},
+        {"20,15,1w2,10,8", " 20 15 1", "invalid token near 2,10,8\n"},
         {"10 ,6", " 10", "invalid token near ,6\n"},
         {"10;6", " 10", "invalid token near 6\n"},
         {"10,6;", " 10 6", "invalid token near \n"},
@@ -133,13 +164,42 @@ TEST(value_syntax, scoring_positions) {
     });
 }
 
-TEST(value_syntax, scoring_positions_marks_the_stream_when_it_warns) {
-    stream_capture errors(error_stream);
-    for (const auto& [text, warned] : {std::pair{"10;6", 1L}, {"10,6", 0L}, {"10,x", 1L}}) {
-        std::istringstream in(text);
-        scoring_positions table;
-        in >> table;
-        EXPECT_EQ(in.iword(invalid_token_word()), warned) << text;
+TEST(value_syntax, a_table_reading_tells_where_it_stopped_and_what_looks_mistyped) {
+    const struct {
+        const char* text;
+        bool accepted;
+        const char* table;
+        const char* stopped_at;
+        std::vector<std::string> long_decimals;
+    } cases[] = {
+        {"20,15,1w2,10,8", true, "20,15,1", "2,10,8", {}},
+        {"10;6", true, "10", "6", {}},
+        {"25,18,15.12,10", true, "25,18,378/25,10", nullptr, {"15.12"}},
+        {" 2.125, 1.5", true, "17/8,3/2", nullptr, {"2.125"}},
+        {"", true, "nothing", nullptr, {}},
+        {"10,x", false, "10", nullptr, {}},
+        {"10,-", false, "10", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        const table_reading reading = read_scoring_positions(c.text);
+        EXPECT_EQ(reading.accepted, c.accepted) << c.text;
+        EXPECT_EQ(table_text(reading.table), c.table) << c.text;
+        EXPECT_EQ(reading.stopped_at.value_or("(none)"), c.stopped_at ? c.stopped_at : "(none)")
+            << c.text;
+        EXPECT_EQ(reading.long_decimals, c.long_decimals) << c.text;
+    }
+}
+
+TEST(value_syntax, time_penalties_are_seconds_to_the_millisecond) {
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {"30", 30000},      {"-5", -5000},       {"30s", 30000},     {"+10", 10000},
+        {" 1.5", 1500},     {"-0.25", -250},     {"1.125s", 1125},   {"2147483647", 2147483647000},
+        {"1.x", 1000},      {"1.", 1000},        {"1.2345", {}},     {"1.5000", {}},
+        {"-2147483648", -2147483648000},         {"2147483648", {}}, {"dsq", {}},
+        {"", {}},           {"-", {}},           {".5", {}},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(read_penalty_ms(text), expected) << text;
     }
 }
 
@@ -149,6 +209,19 @@ TEST(value_syntax, an_empty_diagnostic_leaves_the_error_stream_usable) {
     error_stream << "next line\n";
     EXPECT_TRUE(error_stream.good());
     EXPECT_EQ(errors.text(), "invalid token near \nnext line\n");
+}
+
+TEST(value_syntax, round_counts) {
+    check_conversions<round_count>({
+        {"8", "8", ""},
+        {" 0 ", "0", ""},
+        {"+3", "3", ""},
+        {"-1", "fails", ""},
+        {"8.0", "fails", ""},
+        {"eight", "fails", ""},
+        {"", "fails", ""},
+        {"2147483648", "fails", ""},
+    });
 }
 
 TEST(value_syntax, shared_points_modes) {

@@ -59,23 +59,11 @@ using options::column_type;
 
 const char* const position_header = "<th><abbr title=Position>Pos</abbr>";
 
-// The column title of an event: its configured name, else its race's track, else its qualifying
-// tracks joined with "+".
-void write_event_title(std::ostream& out, const event_result& event) {
-    if (event.options && event.options->event_name) {
-        html_escape(out, *event.options->event_name);
-    } else if (event.race) {
-        html_escape(out, event.race->track_id);
-    } else if (event.qualifying) {
-        html_escape(out, qualifying_track_text(*event.qualifying));
-    } else {
-        throw std::runtime_error("start_time() called on invalid event");
-    }
-}
-
 // One event's cell of a driver's row: his points with the breakdown as the title and the class
-// markers of his result, or the non-participant cell when he has no result there.
-void write_event_cell(std::ostream& out, const event_result& event, const name_key& driver) {
+// markers of his result, or the non-participant cell when he has no result there. A round dropped
+// from his total shows its points in parentheses, with the class "dropped" and a word in the title.
+void write_event_cell(std::ostream& out, const event_result& event, const name_key& driver,
+                      bool dropped) {
     const score_entry* entry = event.scores.find(driver);
     if (entry == nullptr) {
         out << "<td class=non-participant>";
@@ -83,6 +71,11 @@ void write_event_cell(std::ostream& out, const event_result& event, const name_k
     }
     out << "<td title=\"";
     html_escape(out, points_breakdown_text(entry->breakdown));
+    if (dropped) {
+        html_escape(out, entry->manual_change != 0
+                             ? "\ndropped from the total; the manual change still counts"
+                             : "\ndropped from the total");
+    }
     out << "\" class=\"";
     if (entry->finish_position) {
         out << 'f' << *entry->finish_position << ' ';
@@ -98,6 +91,11 @@ void write_event_cell(std::ostream& out, const event_result& event, const name_k
     }
     if (entry->handicap) {
         out << "handicap ";
+    }
+    if (dropped) {
+        out << "participant dropped\">(";
+        points_text(out, entry->points) << ')';
+        return;
     }
     out << "participant\">";
     points_text(out, entry->points);
@@ -163,7 +161,7 @@ void write_series_table(std::ostream& out, const options::option_set& options,
             case column_type::summary:
                 for (const event_result& event : events) {
                     out << "<th class=track-name>";
-                    write_event_title(out, event);
+                    html_escape(out, event_title(event));
                 }
                 break;
             default:
@@ -201,8 +199,9 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                     points_text(out, driver->points);
                     break;
                 case column_type::summary:
-                    for (const event_result& event : events) {
-                        write_event_cell(out, event, driver->key);
+                    for (std::size_t index = 0; index < events.size(); ++index) {
+                        write_event_cell(out, events[index], driver->key,
+                                         index < driver->dropped.size() && driver->dropped[index]);
                     }
                     break;
                 default:

@@ -1,0 +1,290 @@
+#include "options/config_check.h"
+
+#include <algorithm>
+#include <boost/property_tree/ptree.hpp>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+#include "common/visible_text.h"
+#include "lfs_codec/name_key.h"
+#include "options/info_scan.h"
+#include "options/value_syntax.h"
+
+namespace options {
+namespace {
+
+namespace pt = boost::property_tree;
+
+std::string joined(const std::string& section, const std::string& name) {
+    return section.empty() ? name : section + "." + name;
+}
+
+// Where a level is, in words: "at the top level", "in the points section".
+std::string level_text(const std::string& section) {
+    return section.empty() ? "at the top level" : "in the " + section + " section";
+}
+
+// The catalogue arranged by level: the names each section may hold ("" is the top level).
+class key_levels {
+public:
+    explicit key_levels(const key_catalogue& known) : known(known) {
+        for (const std::string& path : known.keys) {
+            std::string section;
+            std::string rest = path;
+            for (auto dot = rest.find('.'); dot != std::string::npos; dot = rest.find('.')) {
+                add(section, rest.substr(0, dot));
+                section = joined(section, rest.substr(0, dot));
+                rest.erase(0, dot + 1);
+                holds_keys.emplace(section, true);
+            }
+            add(section, rest);
+        }
+        for (const std::string& name : known.name_sections) {
+            add("", name);
+        }
+    }
+
+    bool knows(const std::string& section, const std::string& name) const {
+        const auto found = names.find(section);
+        return found != names.end() &&
+               std::find(found->second.begin(), found->second.end(), name) != found->second.end();
+    }
+    bool holds_keys_inside(const std::string& path) const { return holds_keys.count(path) != 0; }
+    bool is_section(const std::string& path) const {
+        return holds_keys_inside(path) ||
+               std::find(known.name_sections.begin(), known.name_sections.end(), path) !=
+                   known.name_sections.end();
+    }
+    bool is_key_path(const std::string& path) const {
+        return std::find(known.keys.begin(), known.keys.end(), path) != known.keys.end();
+    }
+
+    // Every level, in catalogue order, with its names.
+    const std::vector<std::pair<std::string, std::vector<std::string>>>& all() const {
+        return ordered;
+    }
+
+private:
+    void add(const std::string& section, const std::string& name) {
+        auto& level = names[section];
+        if (std::find(level.begin(), level.end(), name) != level.end()) {
+            return;
+        }
+        level.push_back(name);
+        auto found = std::find_if(ordered.begin(), ordered.end(),
+                                  [&section](const auto& entry) { return entry.first == section; });
+        if (found == ordered.end()) {
+            ordered.emplace_back(section, std::vector<std::string>{});
+            found = ordered.end() - 1;
+        }
+        found->second.push_back(name);
+    }
+
+    const key_catalogue& known;
+    std::map<std::string, std::vector<std::string>> names;
+    std::map<std::string, bool> holds_keys;
+    std::vector<std::pair<std::string, std::vector<std::string>>> ordered;
+};
+
+// The closest known key to an unknown `name` written at `section`, as the warning shows it.
+std::optional<std::string> suggestion(const key_levels& levels, const std::string& section,
+                                      const std::string& name) {
+    std::optional<std::string> best;
+    std::size_t best_distance = 0;
+    bool best_here = false;
+    for (const auto& [level, names] : levels.all()) {
+        const bool here = level == section;
+        for (const std::string& candidate : names) {
+            // Names whose lengths differ by more than 3 are at least that far apart (a prefix
+            // exactly that far), so long keys are never compared in full.
+            const std::size_t length_difference = name.size() > candidate.size()
+                                                      ? name.size() - candidate.size()
+                                                      : candidate.size() - name.size();
+            const std::size_t distance =
+                length_difference > 3 ? length_difference : edit_distance(name, candidate);
+            const bool close = distance <= 3 && distance < name.size();
+            const std::string& shorter = name.size() < candidate.size() ? name : candidate;
+            const std::string& longer = name.size() < candidate.size() ? candidate : name;
+            const bool prefix = shorter.size() >= 4 && longer.compare(0, shorter.size(), shorter) == 0;
+            if (!close && !prefix) {
+                continue;
+            }
+            const bool better = !best || distance < best_distance ||
+                                (distance == best_distance && here && !best_here);
+            if (!better) {
+                continue;
+            }
+            best_distance = distance;
+            best_here = here;
+            if (here) {
+                best = candidate;
+            } else if (level.empty()) {
+                best = candidate + " " + level_text(level);
+            } else {
+                best = joined(level, candidate);
+            }
+        }
+    }
+    return best;
+}
+
+class key_checker {
+public:
+    key_checker(const entry_places& places, const key_levels& levels,
+                std::vector<std::string>& warnings)
+        : places(places), levels(levels), warnings(warnings) {}
+
+    void check(const pt::ptree& tree, const std::string& section) {
+        std::unordered_map<std::string, const pt::ptree*> first;
+        for (const auto& [name, child] : tree) {
+            const std::string path = joined(section, name);
+            if (!levels.knows(section, name)) {
+                not_known_here(child, section, name);
+                continue;
+            }
+            const auto [earlier, is_first] = first.emplace(name, &child);
+            if (!is_first) {
+                warn(child, std::string("repeated ") +
+                                (levels.is_section(path) ? "section " : "key ") + visible(path) +
+                                " (ignored); the first, at " +
+                                places.relative_to(*earlier->second, child) + ", counts");
+                continue;
+            }
+            if (levels.holds_keys_inside(path)) {
+                check(child, path);
+            }
+        }
+    }
+
+private:
+    void warn(const pt::ptree& entry, const std::string& text) {
+        warnings.push_back(places.of(entry) + ": " + text);
+    }
+
+    void not_known_here(const pt::ptree& entry, const std::string& section,
+                        const std::string& name) {
+        const std::string path = visible(joined(section, name));
+        if (name.find('.') != std::string::npos && levels.is_key_path(name)) {
+            const auto dot = name.rfind('.');
+            warn(entry, "misplaced key " + path +
+                            " (ignored); a dotted name is not read as a path: write " +
+                            name.substr(dot + 1) + " inside the " + name.substr(0, dot) +
+                            " section");
+            return;
+        }
+        std::string belongs;
+        for (const auto& [level, names] : levels.all()) {
+            if (level != section && std::find(names.begin(), names.end(), name) != names.end()) {
+                belongs += (belongs.empty() ? "" : " or ") + level_text(level);
+            }
+        }
+        if (!belongs.empty()) {
+            warn(entry, "misplaced key " + path + " (ignored); it belongs " + belongs);
+            return;
+        }
+        std::string text = "unknown key " + path + " (ignored)";
+        if (const auto closest = suggestion(levels, section, name)) {
+            text += "; did you mean " + *closest + "?";
+        }
+        warn(entry, text);
+    }
+
+    const entry_places& places;
+    const key_levels& levels;
+    std::vector<std::string>& warnings;
+};
+
+const pt::ptree* first_section(const pt::ptree& tree, const char* name) {
+    const auto found = tree.find(name);
+    return found == tree.not_found() ? nullptr : &found->second;
+}
+
+}  // namespace
+
+std::vector<std::string> check_keys(const pt::ptree& tree, const entry_places& places,
+                                    const key_catalogue& known) {
+    std::vector<std::string> warnings;
+    const key_levels levels(known);
+    key_checker(places, levels, warnings).check(tree, "");
+    return warnings;
+}
+
+std::vector<std::string> check_driver_sections(const pt::ptree& tree,
+                                               const entry_places& places) {
+    std::vector<std::string> warnings;
+    const auto warn = [&](const pt::ptree& entry, const std::string& text) {
+        warnings.push_back(places.of(entry) + ": " + text);
+    };
+
+    if (const pt::ptree* teams = first_section(tree, "teams")) {
+        struct membership {
+            const std::string* team;
+            const pt::ptree* entry;
+        };
+        std::unordered_map<std::string, membership> latest;  // by name key match
+        for (const auto& [team, members] : *teams) {
+            for (const auto& [member, entry] : members) {
+                const auto [found, is_new] =
+                    latest.try_emplace(make_config_name_key(member).match, membership{&team, &entry});
+                if (!is_new && *found->second.team != team) {
+                    warn(entry, "teams: " + visible(member) + " is listed under \"" +
+                                    visible(*found->second.team) + "\" (" +
+                                    places.relative_to(*found->second.entry, entry) + ") and \"" +
+                                    visible(team) + "\"; the later, \"" + visible(team) +
+                                    "\", counts");
+                }
+                found->second = {&team, &entry};
+            }
+        }
+    }
+
+    const auto check_repeats = [&](const char* section_name, auto consequence) {
+        const pt::ptree* section = first_section(tree, section_name);
+        if (section == nullptr) {
+            return;
+        }
+        std::unordered_map<std::string, const pt::ptree*> first;
+        for (const auto& [name, entry] : *section) {
+            const auto [found, is_new] = first.try_emplace(make_config_name_key(name).match, &entry);
+            if (!is_new) {
+                warn(entry, std::string(section_name) + ": " + visible(name) +
+                                " is named again (first at " +
+                                places.relative_to(*found->second, entry) + "); " +
+                                consequence(*found->second, entry));
+            }
+        }
+    };
+    check_repeats("penalties", [](const pt::ptree& earlier, const pt::ptree& later) {
+        const bool both_times =
+            read_penalty_ms(earlier.data()).has_value() && read_penalty_ms(later.data()).has_value();
+        return std::string(both_times ? "the later time penalty counts" : "both entries apply");
+    });
+    check_repeats("modify-points", [](const pt::ptree&, const pt::ptree&) {
+        return std::string("the later change counts");
+    });
+    return warnings;
+}
+
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+    // d[i][j]: the distance between the first i bytes of a and the first j bytes of b.
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) {
+        d[i][0] = i;
+    }
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        d[0][j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+}  // namespace options

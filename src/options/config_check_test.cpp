@@ -1,0 +1,125 @@
+#include "options/config_check.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/property_tree/info_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+#include <sstream>
+#include <string>
+
+#include "options/info_scan.h"
+
+namespace {
+
+namespace pt = boost::property_tree;
+
+const options::key_catalogue catalogue = {
+    {"points.race", "points.fastest-lap", "points.highest-climber-with-qualifying-time",
+     "output.race-columns", "template.race", "template.series", "event-name"},
+    {"forced-names", "teams", "penalties", "modify-points"},
+};
+
+// The warnings of a check on `text`, read as "rostrum.conf", one per line.
+template <class Check>
+std::string warnings_of(const std::string& text, Check check) {
+    std::istringstream in(text);
+    pt::ptree tree;
+    pt::read_info(in, tree);
+    const options::info_scan scan = options::scan_info(text, "rostrum.conf");
+    std::string out;
+    for (const std::string& warning : check(tree, options::entry_places(tree, scan))) {
+        out += warning + "\n";
+    }
+    return out;
+}
+
+std::string key_warnings(const std::string& text) {
+    return warnings_of(text, [](const pt::ptree& tree, const options::entry_places& places) {
+        return options::check_keys(tree, places, catalogue);
+    });
+}
+
+std::string driver_warnings(const std::string& text) {
+    return warnings_of(text, options::check_driver_sections);
+}
+
+TEST(config_check, keys) {
+    const std::pair<std::string, std::string> cases[] = {
+        // Known keys in their places, and the entries of the name sections, are never reported.
+        {"points { race 1  fastest-lap 1 }\nevent-name x\npenalties { fastest-lap 1  race dsq }\n"
+         "teams { points { event-name \"\" } }\ntemplate { race a }\n",
+         ""},
+        {"points\n{\n    fastest-laps 3/2\n}\n",
+         "rostrum.conf(3): unknown key points.fastest-laps (ignored); did you mean fastest-lap?\n"},
+        {"penalty { ann dsq }", "rostrum.conf(1): unknown key penalty (ignored); did you mean penalties?\n"},
+        {"event-nmae \"Spring Cup\"",
+         "rostrum.conf(1): unknown key event-nmae (ignored); did you mean event-name?\n"},
+        {"points { highest-climber-with 1 }",
+         "rostrum.conf(1): unknown key points.highest-climber-with (ignored); did you mean "
+         "highest-climber-with-qualifying-time?\n"},
+        {"colour red\npoints { x 1 }",
+         "rostrum.conf(1): unknown key colour (ignored)\n"
+         "rostrum.conf(2): unknown key points.x (ignored)\n"},
+        {"fastest-laps 1\npoints { event-nam x }",
+         "rostrum.conf(1): unknown key fastest-laps (ignored); did you mean points.fastest-lap?\n"
+         "rostrum.conf(2): unknown key points.event-nam (ignored); did you mean event-name at the "
+         "top level?\n"},
+        {"fastest-lap 1\nrace 25,18\npoints { event-name x }",
+         "rostrum.conf(1): misplaced key fastest-lap (ignored); it belongs in the points section\n"
+         "rostrum.conf(2): misplaced key race (ignored); it belongs in the points section or in "
+         "the template section\n"
+         "rostrum.conf(3): misplaced key points.event-name (ignored); it belongs at the top level\n"},
+        {"points.race 25,18",
+         "rostrum.conf(1): misplaced key points.race (ignored); a dotted name is not read as a "
+         "path: write race inside the points section\n"},
+        {"points { race 1 }\npenalties { a 1 }\npoints { race 2 }\npenalties { }\n"
+         "event-name a\nevent-name b\noutput { race-columns a\n race-columns b }",
+         "rostrum.conf(3): repeated section points (ignored); the first, at line 1, counts\n"
+         "rostrum.conf(4): repeated section penalties (ignored); the first, at line 2, counts\n"
+         "rostrum.conf(6): repeated key event-name (ignored); the first, at line 5, counts\n"
+         "rostrum.conf(8): repeated key output.race-columns (ignored); the first, at line 7, "
+         "counts\n"},
+        {"\"bad\\tkey\" 1", "rostrum.conf(1): unknown key bad\\tkey (ignored)\n"},
+        {std::string(3000, 'x') + " 1", "rostrum.conf(1): unknown key " + std::string(3000, 'x') +
+                                            " (ignored)\n"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(key_warnings(text), expected) << text;
+    }
+}
+
+TEST(config_check, drivers_listed_twice) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"teams\n{\n    Red { ann \"\"  bob \"\" }\n    Blue\n    {\n        Ann \"\"\n    }\n}\n",
+         "rostrum.conf(6): teams: Ann is listed under \"Red\" (line 3) and \"Blue\"; the later, "
+         "\"Blue\", counts\n"},
+        {"teams { Red { ann \"\"  ann \"Ann\" } }", ""},
+        {"penalties\n{\n    dan 5\n    DAN 10\n    eve 5\n    eve dsq\n}\n",
+         "rostrum.conf(4): penalties: DAN is named again (first at line 3); the later time penalty "
+         "counts\n"
+         "rostrum.conf(6): penalties: eve is named again (first at line 5); both entries apply\n"},
+        {"modify-points\n{\n    dan 1\n    dan \"-2 late\"\n}\n",
+         "rostrum.conf(4): modify-points: dan is named again (first at line 3); the later change "
+         "counts\n"},
+        // Only the first of two sections is read, so only it is checked.
+        {"penalties { dan 5 }\npenalties { dan 5 }\n", ""},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(driver_warnings(text), expected) << text;
+    }
+}
+
+TEST(config_check, edit_distance) {
+    const std::tuple<const char*, const char*, std::size_t> cases[] = {
+        {"fastest-laps", "fastest-lap", 1}, {"penalty", "penalties", 3},
+        {"event-nmae", "event-name", 1},    {"", "race", 4},
+        {"race", "race", 0},                {"ca", "ac", 1},
+        {"grid", "race", 4},
+    };
+    for (const auto& [a, b, distance] : cases) {
+        EXPECT_EQ(options::edit_distance(a, b), distance) << a << " " << b;
+        EXPECT_EQ(options::edit_distance(b, a), distance) << b << " " << a;
+    }
+}
+
+}  // namespace
