@@ -133,6 +133,8 @@ std::string_view header_cell(column_type column, bool race) {
             return race ? "<th>Time" : "";
         case column_type::change:
             return race ? "<th>↕" : "";
+        case column_type::penalty:
+            return race ? "<th>Penalty" : "";
         case column_type::summary:
             return "";
     }
@@ -275,6 +277,15 @@ void write_race_cell(std::ostream& out, column_type column, const race_row& row,
                 out << "<td class=down>" << position_number - row.grid_slot;
             }
             return;
+        case column_type::penalty:
+            out << "<td>";
+            if (dsq) {
+                out << "DSQ";
+            } else if (const auto penalty = event.options->time_penalties.find(row.key);
+                       penalty != event.options->time_penalties.end()) {
+                out << penalty_text(penalty->second);
+            }
+            return;
         case column_type::summary:
             return;
         default:
@@ -388,6 +399,18 @@ std::string race_time_text(std::int64_t milliseconds) {
     return text;
 }
 
+std::string penalty_text(std::int64_t milliseconds) {
+    const std::uint64_t penalty = magnitude(milliseconds);
+    std::string text = milliseconds < 0 ? "-" : "+";
+    text += std::to_string(penalty / 1000);
+    if (penalty % 1000 != 0) {
+        std::string decimals = std::to_string(penalty % 1000 + 1000).substr(1);
+        decimals.erase(decimals.find_last_not_of('0') + 1);
+        text += '.' + decimals;
+    }
+    return text + 's';
+}
+
 std::string gap_text(std::int64_t milliseconds) {
     const std::uint64_t gap = magnitude(milliseconds);
     std::string text = milliseconds < 0 ? "-" : "+";
@@ -416,6 +439,8 @@ void write_race_page(event_result& event, std::ostream& out) {
         {"race_length", [&](std::ostream& page) { write_text(page, short_length); }},
         {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption); }},
+        {"championship_name",
+         [&](std::ostream& page) { write_text(page, options.championship_name); }},
     };
     render_template(out, page_source(options.race_template, options.race_template_path,
                                      built_in_race_template, "built-in race template", context));
@@ -440,6 +465,8 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
         {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"qualifying-table",
          [&](std::ostream& page) { write_qualifying_table(page, event, caption); }},
+        {"championship_name",
+         [&](std::ostream& page) { write_text(page, options.championship_name); }},
     };
     render_template(
         out, page_source(options.qualifying_template, options.qualifying_template_path,

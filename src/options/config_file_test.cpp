@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 #include "support/fraction_text.h"
 #include "support/stream_capture.h"
@@ -465,8 +466,8 @@ TEST_F(config_file, a_template_that_cannot_be_read_ends_the_reading) {
         // A Windows path: "\r" is an escape of the file's syntax, so the name holds a carriage
         // return, shown visibly, with a word on how to write paths.
         {"template { race \"templates\\race.html\" }",
-         place + "template.race: unable to read " + (dir.path() / "ev1").string() +
-             "/templates\\race.html\n"
+         place + "template.race: unable to read " +
+             visible((dir.path() / "ev1" / "templates\race.html").string()) + "\n"
              "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t is "
              "a tab, \\r a carriage return)"},
     };

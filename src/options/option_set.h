@@ -42,6 +42,7 @@ enum class column_type : std::int32_t {
     best_lap = 8,
     car = 9,
     change = 10,
+    penalty = 11,  // the race page's applied time penalty or disqualification
 };
 
 // The configuration name of a column type ("grid-slot" for grid_slot, ...).
