@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 
 namespace {
@@ -81,11 +82,17 @@ race_length decode_race_length(std::uint8_t code) {
 
 replay read_replay(const std::filesystem::path& path) {
     const auto invalid = [&path](const std::string& reason) {
-        return std::runtime_error("invalid MPR: " + path_to_utf8(path) + ": " + reason);
+        return std::runtime_error("invalid MPR: " + visible(path_to_utf8(path)) + ": " + reason);
     };
+    // Only a regular file is opened: a FIFO or a device named like a replay could block the run
+    // or never end.
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, ignored);
+    if (std::filesystem::is_directory(status)) {
         throw invalid("cannot be opened");
+    }
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        throw invalid("not a regular file");
     }
     std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
     if (!file) {
@@ -138,6 +145,6 @@ session_kind replay_kind(const replay& r) {
 
 void check_race_start(const replay& r, const std::filesystem::path& path) {
     if (r.start_flag != 0) {
-        throw std::runtime_error("incomplete race MPR (no start): " + path_to_utf8(path));
+        throw std::runtime_error("incomplete race MPR (no start): " + visible(path_to_utf8(path)));
     }
 }

@@ -78,7 +78,8 @@ struct race_length {
 race_length decode_race_length(std::uint8_t code);
 
 // Reads a replay file. Throws std::runtime_error "invalid MPR: " + path + ": " + why, why being
-// "cannot be opened" (also for a directory), N + " bytes, shorter than the 80-byte header",
+// "cannot be opened" (also for a directory), "not a regular file" (a FIFO or a device, which is
+// never opened), N + " bytes, shorter than the 80-byte header",
 // "does not start with LFSMPR", or "announces " + N + " results but holds room for only " + M
 // (the whole 80-byte records after the header).
 replay read_replay(const std::filesystem::path& path);
