@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -205,7 +204,7 @@ void write_common_cell(std::ostream& out, column_type column, const Row& row, st
             return;
         case column_type::best_lap:
             out << "<td>";
-            if (!dsq) {
+            if (!dsq && is_timed(row.best_lap_ms)) {
                 out << race_time_text(row.best_lap_ms);
             }
             return;
@@ -472,29 +471,4 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
     render_template(
         out, page_source(options.qualifying_template, options.qualifying_template_path,
                          built_in_qualifying_template, "built-in qualifying template", context));
-}
-
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render) {
-    std::ofstream file(path, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-    if (!file) {
-        return false;
-    }
-    const auto remove_partial_page = [&file, &path] {
-        file.close();
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    };
-    try {
-        render(file);
-        file.close();
-    } catch (...) {
-        remove_partial_page();
-        throw;
-    }
-    if (!file) {
-        remove_partial_page();
-        return false;
-    }
-    return true;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <functional>
 #include <ostream>
 #include <string>
 
@@ -40,10 +38,3 @@ std::string penalty_text(std::int64_t milliseconds);
 // A gap to the winner in seconds: "+5.07s" for 5070 ms, "+65.30s" for 65300 ms, "-" before a
 // negative gap. Hundredths are truncated.
 std::string gap_text(std::int64_t milliseconds);
-
-// Creates or truncates the page file `path` and has `render` write it, without line-end
-// translation. Returns false when the file cannot be created or written completely; a page that
-// was only partly written is removed, so that it never passes for an up-to-date page later. An
-// exception of `render` also removes the partial page, then passes on.
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render);

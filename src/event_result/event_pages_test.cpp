@@ -310,6 +310,42 @@ TEST(event_pages, change_column_compares_finishing_position_with_grid_slot) {
               "</tbody></table>");
 }
 
+TEST(event_pages, a_row_without_a_time_has_an_empty_best_lap_cell) {
+    options::option_set options;
+    options.race_columns.columns = {column_type::position, column_type::best_lap};
+    options.qualifying_columns.columns = options.race_columns.columns;
+    options.race_template = "{{html:race-table}}";
+    options.qualifying_template = "{{html:qualifying-table}}";
+    event_result race = small_race(options);
+    race.race->results[1].best_lap_ms = 0;
+    race.race->results[2].best_lap_ms = -5;
+    EXPECT_EQ(race_page(race),
+              "<table class=race-results><caption>20 laps of BL1 on Sat Jan  1 09:05 2022 (UTC)"
+              "</caption>\n"
+              "<thead><tr><th><abbr title=Position>Pos</abbr><th>Best lap</thead>\n"
+              "<tbody>\n"
+              "  <tr><td>1<td>1:23.45</tr>\n"
+              "  <tr><td>2<td></tr>\n"
+              "  <tr><td>3<td></tr>\n"
+              "  <tr><td>4<td>1:02:03.45</tr>\n"
+              "  <tr class=dsq><td>DSQ<td></tr>\n"
+              "</tbody></table>");
+    event_result qualifying = small_qualifying(options);
+    qualifying.qualifying->results.push_back(qualifying_entry("carl", "Carl", "FZR", 0));
+    qualifying.qualifying->results.push_back(qualifying_entry("dave", "Dave", "FZR", -1));
+    EXPECT_EQ(qualifying_page(qualifying),
+              "<table class=qualifying-results><caption>Qualifying at BL1 on Sat Jan  1 09:05 "
+              "2022 (UTC)</caption>\n"
+              "<thead><tr><th><abbr title=Position>Pos</abbr><th>Time</thead>\n"
+              "<tbody>\n"
+              "  <tr><td>1<td>1:23.45</tr>\n"
+              "  <tr><td>2<td>1:24.00</tr>\n"
+              "  <tr><td>3<td></tr>\n"
+              "  <tr><td>4<td></tr>\n"
+              "  <tr class=dsq><td>DSQ<td></tr>\n"
+              "</tbody></table>");
+}
+
 TEST(event_pages, penalty_column_shows_the_applied_penalty_or_dsq) {
     options::option_set options = base_options();
     options.race_columns.columns = {column_type::driver, column_type::penalty};

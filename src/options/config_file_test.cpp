@@ -404,13 +404,13 @@ event-name: Global name
 TEST_F(config_file, the_newest_input_time_only_grows) {
     const auto now = file_time_now();
     const fs::path path = write("rostrum.conf", "");
-    fs::last_write_time(path, now - std::chrono::hours(1));
+    fs::last_write_time(path, now + std::chrono::hours(1));
     option_set set;
     options::read_options_file(set, path);
-    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
-    set.newest_input_time = now;
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(1));
+    set.newest_input_time = now + std::chrono::hours(2);
     options::read_options_file(set, path);
-    EXPECT_EQ(set.newest_input_time, now);
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2));
 }
 
 TEST_F(config_file, templates_are_found_beside_an_event_file) {
@@ -421,10 +421,10 @@ TEST_F(config_file, templates_are_found_beside_an_event_file) {
     const fs::path config = write(
         "ev1/rostrum.conf", "template { race race.tpl\n qualifying sub/qualifying.tpl\n series \"" +
                                 absolute.generic_string() + "\" }\n");
-    fs::last_write_time(config, now - std::chrono::hours(3));
-    fs::last_write_time(race, now - std::chrono::hours(2));
-    fs::last_write_time(qualifying, now - std::chrono::hours(1));
-    fs::last_write_time(absolute, now - std::chrono::hours(4));
+    fs::last_write_time(config, now + std::chrono::hours(2));
+    fs::last_write_time(race, now + std::chrono::hours(3));
+    fs::last_write_time(qualifying, now + std::chrono::hours(4));
+    fs::last_write_time(absolute, now + std::chrono::hours(1));
 
     option_set set;
     options::read_options_file(set, config);
@@ -436,7 +436,7 @@ TEST_F(config_file, templates_are_found_beside_an_event_file) {
     EXPECT_EQ(set.series_template_path, absolute);
     EXPECT_EQ(set.teams_template, std::nullopt);
     EXPECT_EQ(set.teams_template_path, std::nullopt);
-    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(4));
 }
 
 TEST_F(config_file, templates_of_the_global_file_are_found_in_the_working_directory) {
@@ -489,13 +489,13 @@ TEST_F(config_file, a_byte_order_mark_is_skipped_and_includes_still_work) {
     const fs::path config =
         write("rostrum.conf", "\xEF\xBB\xBFpoints\n{\n    race 5,3\n}\n#include \"" +
                                   included.generic_string() + "\"\n");
-    fs::last_write_time(config, now - std::chrono::hours(2));
-    fs::last_write_time(included, now);
+    fs::last_write_time(config, now + std::chrono::hours(1));
+    fs::last_write_time(included, now + std::chrono::hours(2));
     option_set set;
     options::read_options_file(set, config);
     EXPECT_EQ(text_of(set.race_points), " 5 3");
     EXPECT_EQ(text_of(set.race_columns), " position points");
-    EXPECT_EQ(set.newest_input_time, now) << "an included file counts";
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2)) << "an included file counts";
 }
 
 TEST_F(config_file, a_configuration_file_that_cannot_be_read) {

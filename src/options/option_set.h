@@ -141,8 +141,8 @@ struct option_set {
     std::unordered_map<name_key, points_modification> points_modifications;
     // Every entry of "penalties" and "modify-points" read into this set, in reading order.
     std::vector<adjustment_entry> adjustments;
-    // The latest last-write time of the configuration and template files read into this set;
-    // earlier than any file until one is read.
+    // The latest input time (files::input_time) of the configuration files, included files and
+    // template files read into this set; earlier than any file until one is read.
     std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();
 
     // The driver's team, or nothing. The view lives as long as the set.

@@ -6,6 +6,13 @@
 //                      "NAME.mpr" (tests/support/replay_writer.h), every other file is copied
 //   args               optional: the program's arguments, one per line
 //   stdin              optional: the program's standard input (empty when absent)
+//   times              optional: last-write times of prepared files or folders, one per line,
+//                      "PATH AGE" (a line starting with '#' is a comment): PATH as in the prepared
+//                      folder ("ev1/race.mpr" for "ev1/race.mpr.txt"), AGE in seconds before the
+//                      moment the case is prepared, cut to a whole second, with a fraction where
+//                      wanted; a negative AGE is in the future. The time a file arrived (its
+//                      status-change or creation time) cannot be set: it is that moment, so a time
+//                      that must count for more than the arrival lies in the future.
 //   expected/stdout    what the program writes to standard output
 //   expected/stdout.regex  instead of expected/stdout, where the output varies between builds
 //                      (the version): an ECMAScript regular expression that the whole output
@@ -27,7 +34,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -104,6 +114,28 @@ std::map<std::string, std::string> prepare(const fs::path& input, const fs::path
     return prepared;
 }
 
+// Sets the last-write times that the case's "times" file lists (see the top of this file).
+void set_times(const fs::path& times_file, const fs::path& run_dir) {
+    if (!fs::exists(times_file)) {
+        return;
+    }
+    const fs::file_time_type prepared =
+        std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now());
+    std::istringstream lines(read_file(times_file));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        const auto space = line.rfind(' ');
+        if (space == std::string::npos) {
+            throw std::runtime_error("times: no age in: " + line);
+        }
+        const double age = std::stod(line.substr(space + 1));
+        const std::chrono::nanoseconds before(std::llround(age * 1e9));
+        fs::last_write_time(run_dir / fs::u8path(line.substr(0, space)), prepared - before);
+    }
+}
+
 // What the program is expected to write to its standard output or error ("stdout", "stderr").
 std::string expected_console(const fs::path& expected_dir, const std::string& stream) {
     const fs::path windows_text = expected_dir / "windows" / stream;
@@ -144,6 +176,7 @@ TEST_P(e2e, run) {
     const fs::path case_dir = cases_dir / GetParam();
     const temp_dir run_dir;
     const auto inputs = prepare(case_dir / "input", run_dir.path());
+    set_times(case_dir / "times", run_dir.path());
     std::vector<std::string> command = programs().rostrum;
     std::istringstream args(read_optional(case_dir / "args"));
     for (std::string arg; std::getline(args, arg);) {
