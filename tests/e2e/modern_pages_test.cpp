@@ -48,8 +48,9 @@ std::string decoded_text(std::string_view text, std::vector<std::string>& faults
             result += text[i++];
             continue;
         }
-        const auto entity = std::find_if(std::begin(entities), std::end(entities),
-                                         [&](const auto& e) { return text.substr(i, e.first.size()) == e.first; });
+        const auto entity =
+            std::find_if(std::begin(entities), std::end(entities),
+                         [&](const auto& e) { return text.substr(i, e.first.size()) == e.first; });
         if (entity == std::end(entities)) {
             faults.push_back("unescaped & in text: " + std::string(text.substr(i, 20)));
             result += text[i++];
@@ -62,8 +63,8 @@ std::string decoded_text(std::string_view text, std::vector<std::string>& faults
 }
 
 chart_markup read_chart(std::string_view svg) {
-    static const std::set<std::string, std::less<>> known = {
-        "svg", "title", "desc", "g", "line", "text", "polyline", "circle"};
+    static const std::set<std::string, std::less<>> known = {"svg",  "title", "desc",     "g",
+                                                             "line", "text",  "polyline", "circle"};
     chart_markup chart;
     struct open_element {
         std::string name;
