@@ -147,10 +147,9 @@ void write_points_chart(std::ostream& out, const std::vector<event_result>& even
         std::max<long>(480, plot_top + legend_row * static_cast<long>(shown) + legend_row);
 
     out << "<svg class=\"points-chart\" viewBox=\"0 0 " << width << ' ' << height
-        << "\" role=\"img\" aria-labelledby=\"points-chart-title points-chart-desc\" "
-           "xmlns=\"http://www.w3.org/2000/svg\" font-size=\"12\">\n"
-           "<title id=\"points-chart-title\">Series points after each event</title>\n"
-           "<desc id=\"points-chart-desc\">The series total of the first "
+        << "\" role=\"img\" xmlns=\"http://www.w3.org/2000/svg\" style=\"font-size: 12px\">\n"
+           "<title>Series points after each event</title>\n"
+           "<desc>The series total of the first "
         << shown << (shown == 1 ? " driver" : " drivers") << " after each of the "
         << events.size() << (events.size() == 1 ? " event" : " events") << ". Final totals: ";
     for (std::size_t d = 0; d < shown; ++d) {

@@ -42,10 +42,9 @@ TEST(points_chart, a_small_season) {
     EXPECT_EQ(
         chart(events, 0, 10),
         "<svg class=\"points-chart\" viewBox=\"0 0 960 480\" role=\"img\" "
-        "aria-labelledby=\"points-chart-title points-chart-desc\" "
-        "xmlns=\"http://www.w3.org/2000/svg\" font-size=\"12\">\n"
-        "<title id=\"points-chart-title\">Series points after each event</title>\n"
-        "<desc id=\"points-chart-desc\">The series total of the first 2 drivers after each of the "
+        "xmlns=\"http://www.w3.org/2000/svg\" style=\"font-size: 12px\">\n"
+        "<title>Series points after each event</title>\n"
+        "<desc>The series total of the first 2 drivers after each of the "
         "2 events. Final totals: 1. &lt;b>Bob &amp; &quot;Co&quot;&lt;/b> 16, 2. Ann 14.5.</desc>\n"
         "<g class=\"axis\" fill=\"currentColor\">\n"
         "<line x1=\"112\" y1=\"360\" x2=\"736\" y2=\"360\" stroke=\"currentColor\" "
