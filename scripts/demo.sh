@@ -2,7 +2,7 @@
 # Builds rostrum and runs it on a fresh copy of the sample championship in examples/.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/need-packages.sh cmake make g++ libboost-dev
+scripts/need-packages.sh cmake make g++ libboost-dev nlohmann-json3-dev
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DROSTRUM_TESTS=OFF
 cmake --build build-release -j"$(nproc)" --target rostrum
 rm -rf build-release/demo

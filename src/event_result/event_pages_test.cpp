@@ -196,10 +196,8 @@ TEST(event_pages, session_time_is_utc_in_asctime_layout_without_seconds_or_in_is
         {951782399, "Mon Feb 28 23:59 2000", "2000-02-28T23:59:59Z"},
         {951868800, "Wed Mar  1 00:00 2000", "2000-03-01T00:00:00Z"},
         {-2203891200, "Thu Mar  1 00:00 1900", "1900-03-01T00:00:00Z"},
-        {std::numeric_limits<std::int32_t>::min(), "Fri Dec 13 20:45 1901",
-         "1901-12-13T20:45:52Z"},
-        {std::numeric_limits<std::int32_t>::max(), "Tue Jan 19 03:14 2038",
-         "2038-01-19T03:14:07Z"},
+        {std::numeric_limits<std::int32_t>::min(), "Fri Dec 13 20:45 1901", "1901-12-13T20:45:52Z"},
+        {std::numeric_limits<std::int32_t>::max(), "Tue Jan 19 03:14 2038", "2038-01-19T03:14:07Z"},
         {std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1, "Tue Jan 19 03:14 2038",
          "2038-01-19T03:14:08Z"},
         // Years before 1000 keep four digits; the year before 1 is 0, the one before it -1.

@@ -16,6 +16,7 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr int format_version = 1;
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";  // UTF-8, for spreadsheets
 
 // Text as JSON: compact for a single value, else two spaces per level; invalid UTF-8 becomes
 // U+FFFD (the library's replace mode), everything else but control characters, quotes and
@@ -42,8 +43,7 @@ void write_json(std::ostream& out, const json& value, std::size_t depth) {
 // Writes a member of the top-level object whose value is an array: one element made by `element`
 // at a time, each written before the next is made.
 template <class Range, class Element>
-void write_array_member(std::ostream& out, const char* name, const Range& range,
-                        Element element) {
+void write_array_member(std::ostream& out, const char* name, const Range& range, Element element) {
     out << "  " << json_text(name, -1) << ": [";
     bool first = true;
     for (const auto& item : range) {
@@ -192,11 +192,10 @@ json event_json(const event_result& event) {
         value["race"] = nullptr;
     }
     if (event.qualifying) {
-        value["qualifying"] =
-            rows_json(event.qualifying->results, event.qualifying->dsq_results,
-                      [&event](const qualifying_row& row, std::size_t position) {
-                          return qualifying_row_json(event, row, position);
-                      });
+        value["qualifying"] = rows_json(event.qualifying->results, event.qualifying->dsq_results,
+                                        [&event](const qualifying_row& row, std::size_t position) {
+                                            return qualifying_row_json(event, row, position);
+                                        });
     } else {
         value["qualifying"] = nullptr;
     }
@@ -268,8 +267,8 @@ std::string csv_text(std::string_view raw) {
 std::string csv_points(points_value points) {
     const std::int64_t numerator = points.numerator();
     const auto denominator = static_cast<std::uint64_t>(points.denominator());
-    const std::uint64_t magnitude =
-        numerator < 0 ? static_cast<std::uint64_t>(-numerator) : static_cast<std::uint64_t>(numerator);
+    const std::uint64_t magnitude = numerator < 0 ? static_cast<std::uint64_t>(-numerator)
+                                                  : static_cast<std::uint64_t>(numerator);
     // Ten-thousandths: floor(magnitude * 10000 / denominator + 1/2). At most 2^31 * 20000.
     const std::uint64_t scaled = (magnitude * 20000 + denominator) / (2 * denominator);
     std::string text = numerator < 0 && scaled != 0 ? "-" : "";
@@ -288,11 +287,10 @@ std::string csv_points(points_value points) {
 
 void write_season_json(std::ostream& out, const std::vector<event_result>& events,
                        const standings& season, const options::option_set& global) {
-    out << "{\n  \"format_version\": " << format_version << ",\n  \"championship_name\": "
-        << json_text(global.championship_name.empty() ? json(nullptr)
-                                                      : json(global.championship_name),
-                     -1)
-        << ",\n";
+    const json championship_name =
+        global.championship_name.empty() ? json(nullptr) : json(global.championship_name);
+    out << "{\n  \"format_version\": " << format_version
+        << ",\n  \"championship_name\": " << json_text(championship_name, -1) << ",\n";
     write_array_member(out, "events", events, event_json);
     out << ",\n";
     std::size_t position = 0;
@@ -321,7 +319,7 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
                       const standings& season) {
-    out << "\xEF\xBB\xBF" << "Position,Driver,Team,Total";
+    out << byte_order_mark << "Position,Driver,Team,Total";
     for (const event_result& event : events) {
         out << ',' << csv_text(event_title(event));
     }

@@ -17,10 +17,9 @@ using json = nlohmann::ordered_json;
 
 // An event as event processing leaves it: sessions from replay descriptions (either may be
 // empty), points awarded.
-event_result scored_event(const std::string& folder, const std::string& race,
-                          const std::vector<std::string>& qualifying,
-                          std::shared_ptr<const options::option_set> options =
-                              std::make_shared<options::option_set>()) {
+event_result scored_event(
+    const std::string& folder, const std::string& race, const std::vector<std::string>& qualifying,
+    std::shared_ptr<const options::option_set> options = std::make_shared<options::option_set>()) {
     event_result event;
     event.folder = folder;
     event.options = std::move(options);
@@ -62,9 +61,9 @@ std::vector<std::string> keys_of(const json& object) {
 
 // An event of one race at `track` where the listed drivers finish in order, with the given
 // options; no qualifying.
-event_result race_at(const std::string& track, const std::vector<std::string>& users,
-                     std::shared_ptr<const options::option_set> options =
-                         std::make_shared<options::option_set>()) {
+event_result race_at(
+    const std::string& track, const std::vector<std::string>& users,
+    std::shared_ptr<const options::option_set> options = std::make_shared<options::option_set>()) {
     std::string race = "track " + track + "\nstart 2026-03-01 18:00:00\nlength 3\n";
     int place = 0;
     for (const std::string& user : users) {
@@ -101,14 +100,14 @@ TEST(season_data, json_rows_show_what_the_pages_show) {
         "round1", race_with_every_kind_of_row, {qualifying_with_every_kind_of_row}, options)};
     const json season = json::parse(season_json(events));
 
-    ASSERT_EQ(keys_of(season), (std::vector<std::string>{"format_version", "championship_name",
-                                                          "events", "driver_standings",
-                                                          "team_standings"}));
+    ASSERT_EQ(keys_of(season),
+              (std::vector<std::string>{"format_version", "championship_name", "events",
+                                        "driver_standings", "team_standings"}));
     EXPECT_EQ(season["format_version"], 1);
     EXPECT_TRUE(season["championship_name"].is_null());
     const json& event = season["events"][0];
     EXPECT_EQ(keys_of(event), (std::vector<std::string>{"folder", "name", "tracks", "start_time",
-                                                         "race_length", "race", "qualifying"}));
+                                                        "race_length", "race", "qualifying"}));
     EXPECT_EQ(event["folder"], "round1");
     EXPECT_EQ(event["name"], "BL1");
     EXPECT_EQ(event["tracks"], json::parse(R"(["BL1"])"));
@@ -333,10 +332,10 @@ TEST(season_data, csv_points_are_decimals_rounded_half_away_from_zero) {
         {points_value(-2, 3), "-0.6667"},
         {points_value(1, 2), "0.5"},
         {points_value(5, 4), "1.25"},
-        {points_value(1, 20000), "0.0001"},   // exactly half: away from zero
+        {points_value(1, 20000), "0.0001"},  // exactly half: away from zero
         {points_value(-1, 20000), "-0.0001"},
-        {points_value(1, 20001), "0"},        // just below half
-        {points_value(-1, 30000), "0"},       // never "-0"
+        {points_value(1, 20001), "0"},   // just below half
+        {points_value(-1, 30000), "0"},  // never "-0"
         {points_value(99999, 100000), "1"},
         {points_value(2147483647), "2147483647"},
         {points_value(-2147483647, 2), "-1073741823.5"},
@@ -346,17 +345,19 @@ TEST(season_data, csv_points_are_decimals_rounded_half_away_from_zero) {
         event_result event = race_at("BL1", {});
         event.scores[make_name_key("ann")].points = c.points;
         event.scores[make_name_key("ann")].name = "Ann";
-        EXPECT_EQ(series_csv({event}), std::string("\xEF\xBB\xBFPosition,Driver,Team,Total,BL1\r\n") +
-                                           "1,Ann,," + c.text + "," + c.text + "\r\n")
+        EXPECT_EQ(series_csv({event}),
+                  std::string("\xEF\xBB\xBFPosition,Driver,Team,Total,BL1\r\n") + "1,Ann,," +
+                      c.text + "," + c.text + "\r\n")
             << c.text;
     }
 }
 
 TEST(season_data, csv_shows_dropped_rounds_as_plain_numbers) {
     const std::vector<event_result> events{race_at("BL1", {"ann"}), race_at("AS1", {"bob", "ann"})};
-    EXPECT_EQ(series_csv(events, 1), "\xEF\xBB\xBFPosition,Driver,Team,Total,BL1,AS1\r\n"
-                                     "1,ann,,10,10,6\r\n"
-                                     "2,bob,,10,,10\r\n");
+    EXPECT_EQ(series_csv(events, 1),
+              "\xEF\xBB\xBFPosition,Driver,Team,Total,BL1,AS1\r\n"
+              "1,ann,,10,10,6\r\n"
+              "2,bob,,10,,10\r\n");
 }
 
 }  // namespace
