@@ -12,6 +12,7 @@
 #include "event_result/award.h"
 #include "event_result/event_pages.h"
 #include "event_result/replay.h"
+#include "files/files.h"
 #include "options/config_file.h"
 
 namespace {
@@ -45,12 +46,23 @@ std::vector<std::filesystem::path> list_replays(const std::filesystem::path& dir
     return replays;
 }
 
-// Writes one event page unless it exists and is not older than the newest input of the options.
+// Reads a replay whose progress line "  parsing MPR: " + name is open. When the replay is invalid
+// the line is ended first, so that the fatal error starts on a line of its own.
+replay read_listed_replay(const std::filesystem::path& path) {
+    try {
+        return read_replay(path);
+    } catch (...) {
+        log_stream << '\n';
+        throw;
+    }
+}
+
+// Writes one event page unless it exists and is not older than the event's newest input.
 void write_page(event_result& event, const std::filesystem::path& directory, const char* name,
+                std::filesystem::file_time_type newest_input,
                 const std::function<void(event_result&, std::ostream&)>& writer) {
     const std::filesystem::path page = directory / name;
-    if (std::filesystem::exists(page) &&
-        std::filesystem::last_write_time(page) >= event.options->newest_input_time) {
+    if (std::filesystem::exists(page) && modification_time(page) >= newest_input) {
         log_stream << "  up-to-date " << name << " exists; not overwriting.\n";
         return;
     }
@@ -111,9 +123,12 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         log_stream << "  custom name = " << visible(*options.event_name) << '\n';
     }
 
+    // The pages are out of date when older than any configuration, template or replay file.
+    std::filesystem::file_time_type newest_input = options.newest_input_time;
     for (const std::filesystem::path& path : list_replays(directory)) {
         log_stream << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
-        const replay session = read_replay(path);
+        const replay session = read_listed_replay(path);
+        newest_input = std::max(newest_input, input_time(path));
         for (const replay_record& record : session.records) {
             event.presence.in_replays.insert(fold_case(record.user_name));
         }
@@ -152,7 +167,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         error_stream << "  error: options has qualifying points, yet no qualifying MPR was found\n";
     }
     if (event.qualifying) {
-        write_page(event, directory, "qualifying.html", write_qualifying_page);
+        write_page(event, directory, "qualifying.html", newest_input, write_qualifying_page);
     }
     if (!event.race && asks_for_race_points(options)) {
         event.complete = false;
@@ -167,7 +182,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
     }
     award_points(event);
     if (event.race) {
-        write_page(event, directory, "race.html", write_race_page);
+        write_page(event, directory, "race.html", newest_input, write_race_page);
     }
     return event;
 }

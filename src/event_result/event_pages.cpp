@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -156,6 +155,8 @@ std::string_view header_cell(column_type column, bool race) {
             return race ? "<th>Time" : "";
         case column_type::change:
             return race ? "<th>↕" : "";
+        case column_type::penalty:
+            return race ? "<th>Penalty" : "";
         case column_type::summary:
             return "";
     }
@@ -225,7 +226,7 @@ void write_common_cell(std::ostream& out, column_type column, const Row& row, st
             return;
         case column_type::best_lap:
             out << "<td>";
-            if (!dsq) {
+            if (!dsq && is_timed(row.best_lap_ms)) {
                 out << race_time_text(row.best_lap_ms);
             }
             return;
@@ -292,6 +293,15 @@ void write_race_cell(std::ostream& out, column_type column, const race_row& row,
                 out << "<td class=eq>0";
             } else {
                 out << "<td class=down>" << position_number - row.grid_slot;
+            }
+            return;
+        case column_type::penalty:
+            out << "<td>";
+            if (dsq) {
+                out << "DSQ";
+            } else if (const auto penalty = event.options->time_penalties.find(row.key);
+                       penalty != event.options->time_penalties.end()) {
+                out << penalty_text(penalty->second);
             }
             return;
         case column_type::summary:
@@ -419,6 +429,18 @@ std::string race_time_text(std::int64_t milliseconds) {
     return text;
 }
 
+std::string penalty_text(std::int64_t milliseconds) {
+    const std::uint64_t penalty = magnitude(milliseconds);
+    std::string text = milliseconds < 0 ? "-" : "+";
+    text += std::to_string(penalty / 1000);
+    if (penalty % 1000 != 0) {
+        std::string decimals = std::to_string(penalty % 1000 + 1000).substr(1);
+        decimals.erase(decimals.find_last_not_of('0') + 1);
+        text += '.' + decimals;
+    }
+    return text + 's';
+}
+
 std::string gap_text(std::int64_t milliseconds) {
     const std::uint64_t gap = magnitude(milliseconds);
     std::string text = milliseconds < 0 ? "-" : "+";
@@ -460,6 +482,8 @@ void write_race_page(event_result& event, std::ostream& out) {
         {"race_length", [&](std::ostream& page) { write_text(page, short_length); }},
         {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption); }},
+        {"championship_name",
+         [&](std::ostream& page) { write_text(page, options.championship_name); }},
     };
     render_template(out, page_source(options.race_template, options.race_template_path,
                                      built_in_race_template, "built-in race template", context));
@@ -484,33 +508,10 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
         {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"qualifying-table",
          [&](std::ostream& page) { write_qualifying_table(page, event, caption); }},
+        {"championship_name",
+         [&](std::ostream& page) { write_text(page, options.championship_name); }},
     };
     render_template(
         out, page_source(options.qualifying_template, options.qualifying_template_path,
                          built_in_qualifying_template, "built-in qualifying template", context));
-}
-
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render) {
-    std::ofstream file(path, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-    if (!file) {
-        return false;
-    }
-    const auto remove_partial_page = [&file, &path] {
-        file.close();
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    };
-    try {
-        render(file);
-        file.close();
-    } catch (...) {
-        remove_partial_page();
-        throw;
-    }
-    if (!file) {
-        remove_partial_page();
-        return false;
-    }
-    return true;
 }

@@ -1,6 +1,7 @@
 #include "event_result/event_result.h"
 
 #include <algorithm>
+#include <limits>
 #include <ostream>
 #include <stdexcept>
 
@@ -19,19 +20,24 @@ void insert_penalised(std::vector<race_row>& results, race_row row) {
     results.insert(place, std::move(row));
 }
 
-bool faster(std::int64_t best_lap_ms, const qualifying_row& row) {
-    return best_lap_ms < row.best_lap_ms;
+// Where a best lap ranks in qualifying: by its time, and after every time when there is none.
+std::int64_t qualifying_rank(std::int64_t best_lap_ms) {
+    return is_timed(best_lap_ms) ? best_lap_ms : std::numeric_limits<std::int64_t>::max();
 }
 
-bool slower(const qualifying_row& row, std::int64_t best_lap_ms) {
-    return row.best_lap_ms < best_lap_ms;
+bool ranks_before(std::int64_t rank, const qualifying_row& row) {
+    return rank < qualifying_rank(row.best_lap_ms);
 }
 
-// Removes the classified row of `key`, whose best lap is `best_lap_ms`. `results` is ordered by
-// best lap, so only the rows with that time are looked at.
-void erase_row(std::vector<qualifying_row>& results, const name_key& key, std::int64_t best_lap_ms) {
-    const auto first = std::lower_bound(results.begin(), results.end(), best_lap_ms, slower);
-    const auto last = std::upper_bound(first, results.end(), best_lap_ms, faster);
+bool ranks_after(const qualifying_row& row, std::int64_t rank) {
+    return qualifying_rank(row.best_lap_ms) < rank;
+}
+
+// Removes the classified row of `key`, whose rank is `rank`. `results` is ordered by rank, so
+// only the rows with that rank are looked at.
+void erase_row(std::vector<qualifying_row>& results, const name_key& key, std::int64_t rank) {
+    const auto first = std::lower_bound(results.begin(), results.end(), rank, ranks_after);
+    const auto last = std::upper_bound(first, results.end(), rank, ranks_before);
     const auto found =
         std::find_if(first, last, [&key](const qualifying_row& row) { return row.key == key; });
     if (found == last) {
@@ -177,17 +183,18 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
             }
             continue;
         }
-        const auto [kept, is_new] = qualifying.best_laps.try_emplace(key, row.best_lap_ms);
+        const std::int64_t rank = qualifying_rank(row.best_lap_ms);
+        const auto [kept, is_new] = qualifying.ranks.try_emplace(key, rank);
         if (!is_new) {
-            if (kept->second < row.best_lap_ms) {
-                continue;
+            if (kept->second < rank) {
+                continue;  // also an untimed row after a timed one
             }
-            erase_row(qualifying.results, key, kept->second);  // an equal time replaces it too
-            kept->second = row.best_lap_ms;
+            erase_row(qualifying.results, key, kept->second);  // an equal rank replaces it too
+            kept->second = rank;
         }
         row.key = std::move(key);
         const auto place = std::upper_bound(qualifying.results.begin(), qualifying.results.end(),
-                                            row.best_lap_ms, faster);
+                                            rank, ranks_before);
         qualifying.results.insert(place, std::move(row));
     }
 }

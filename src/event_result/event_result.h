@@ -43,11 +43,14 @@ struct race_row {
 
 // All qualifying replays of an event merged: every driver keeps his best lap.
 struct qualifying_result {
-    std::vector<qualifying_row> results;      // classified drivers, best lap ascending
+    // Classified drivers, best lap ascending; those without a time (is_timed) after every time,
+    // in the order they were merged.
+    std::vector<qualifying_row> results;
     std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
     std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
-    // The best lap of every classified driver: finds his row in `results` by binary search.
-    std::unordered_map<name_key, std::int64_t> best_laps;
+    // The rank of every classified driver's row (his best lap, or the largest value when he has
+    // no time): finds his row in `results` by binary search.
+    std::unordered_map<name_key, std::int64_t> ranks;
     insertion_ordered_set<std::string> track_ids;  // one per distinct track
     // The earliest start time of the merged replays (seconds since 1970, UTC).
     std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
@@ -138,8 +141,9 @@ qualifying_result new_qualifying_result();
 
 // Merges one qualifying replay into the event's qualifying result: every driver keeps his best
 // lap with the car, name and handicap of the record that set it (an equal later time replaces it
-// and goes after the others at that time); disqualified drivers are listed once, at their first
-// record; flags and time penalties play no part. Throws std::logic_error only when the result's
-// rows and `best_laps` disagree, which merging alone never causes.
+// and goes after the others at that time; a row without a time never replaces a timed one, is
+// replaced by any, and goes last); disqualified drivers are listed once, at their first record;
+// flags and time penalties play no part. Throws std::logic_error only when the result's
+// rows and `ranks` disagree, which merging alone never causes.
 void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
                       const replay& session);

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 
 namespace {
@@ -80,27 +81,37 @@ race_length decode_race_length(std::uint8_t code) {
 }
 
 replay read_replay(const std::filesystem::path& path) {
-    const auto invalid = [&path] { return std::runtime_error("invalid MPR: " + path_to_utf8(path)); };
+    const auto invalid = [&path](const std::string& reason) {
+        return std::runtime_error("invalid MPR: " + visible(path_to_utf8(path)) + ": " + reason);
+    };
+    // Only a regular file is opened: a FIFO or a device named like a replay could block the run
+    // or never end.
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        throw invalid();
+    const std::filesystem::file_status status = std::filesystem::status(path, ignored);
+    if (std::filesystem::is_directory(status)) {
+        throw invalid("cannot be opened");
+    }
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        throw invalid("not a regular file");
     }
     std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
     if (!file) {
-        throw invalid();
+        throw invalid("cannot be opened");
     }
     std::string header(replay_header_size, '\0');
     if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
-        throw invalid();
+        throw invalid(std::to_string(file.gcount()) + " bytes, shorter than the 80-byte header");
     }
     if (header.compare(0, 6, "LFSMPR") != 0) {
-        throw invalid();
+        throw invalid("does not start with LFSMPR");
     }
     const byte_view head(header);
     const std::size_t count = head.u8(75);
     std::string records(count * replay_record_size, '\0');
     if (!file.read(records.data(), static_cast<std::streamsize>(records.size()))) {
-        throw invalid();
+        const auto room = static_cast<std::size_t>(file.gcount()) / replay_record_size;
+        throw invalid("announces " + std::to_string(count) + " results but holds room for only " +
+                      std::to_string(room));
     }
 
     replay r;
@@ -119,9 +130,13 @@ replay read_replay(const std::filesystem::path& path) {
 }
 
 session_kind replay_kind(const replay& r) {
+    std::size_t timed_end = r.records.size();  // after the last timed record
+    while (timed_end > 0 && !is_timed(r.records[timed_end - 1].best_lap_ms)) {
+        --timed_end;
+    }
     for (std::size_t i = 0; i < r.records.size(); ++i) {
         if (r.records[i].laps != 0 ||
-            (i > 0 && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
+            (i > 0 && i < timed_end && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
             return session_kind::race;
         }
     }
@@ -130,6 +145,6 @@ session_kind replay_kind(const replay& r) {
 
 void check_race_start(const replay& r, const std::filesystem::path& path) {
     if (r.start_flag != 0) {
-        throw std::runtime_error("incomplete race MPR (no start): " + path_to_utf8(path));
+        throw std::runtime_error("incomplete race MPR (no start): " + visible(path_to_utf8(path)));
     }
 }

@@ -13,9 +13,10 @@
 #include "console/console.h"
 #include "event_result/adjustment_check.h"
 #include "event_result/event_directory.h"
-#include "event_result/event_pages.h"
 #include "event_result/event_result.h"
+#include "files/files.h"
 #include "html_template/html_template.h"
+#include "main/command_line.h"
 #include "main/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
@@ -73,7 +74,7 @@ void write_summary_page(const char* file_name, const options::option_set& global
         file_name, [&page](std::ostream& out) { render_template(out, page); }, summary_warning);
 }
 
-int run_championship() {
+void run_championship() {
     bool global_warning = false;  // a warning about the global file was written
     const auto global = std::make_shared<const options::option_set>(
         options::load_global_options("rostrum.conf", global_warning));
@@ -98,7 +99,7 @@ int run_championship() {
     if (events.empty()) {
         error_stream << "no complete events detected, not creating summary.\n";
         wait_for_enter(true);
-        return 0;
+        return;
     }
     std::stable_sort(events.begin(), events.end(), [](const event_result& a, const event_result& b) {
         return a.start_time() < b.start_time();
@@ -140,17 +141,33 @@ int run_championship() {
     if (summary_warning || global_warning) {
         wait_for_enter(false);
     }
-    return 0;
 }
 
 }  // namespace
 
-int run() {
+int run(int argc, char** argv) {
+    enum exit_code { done = 0, fatal_error = 1, usage_error = 2, strict_warnings = 3 };
     set_up_console();
     try {
-        return run_championship();
+        const command_line command = parse_command_line(program_arguments(argc, argv));
+        if (command.help || command.version) {
+            skip_log_file();
+            write_output(command.help ? std::string(usage_text) : version_text());
+            return done;
+        }
+        if (!command.error.empty()) {
+            error_stream << "rostrum: " << command.error << '\n' << usage_text;
+            wait_for_enter(true);
+            return usage_error;
+        }
+        // Everything from here on, the log file included, is as if started in the folder.
+        if (command.folder) {
+            fs::current_path(*command.folder);
+        }
+        run_championship();
+        return command.strict && error_stream_written() ? strict_warnings : done;
     } catch (const std::exception& error) {
         report_fatal_error(error);
-        return 1;
+        return fatal_error;
     }
 }

@@ -15,6 +15,7 @@
 
 #include "common/visible_text.h"
 #include "console/console.h"
+#include "files/files.h"
 #include "options/config_check.h"
 #include "options/driver_sections.h"
 #include "options/info_scan.h"
@@ -234,7 +235,7 @@ std::string with_line_feeds(std::string text) {
 }
 
 void note_input_time(option_set& set, const fs::path& path) {
-    set.newest_input_time = std::max(set.newest_input_time, fs::last_write_time(path));
+    set.newest_input_time = std::max(set.newest_input_time, input_time(path));
 }
 
 // Parses INFO text read from `path`. Errors in the text itself are labelled with `path`; errors

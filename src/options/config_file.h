@@ -19,7 +19,7 @@ enum class config_scope { championship, event };
 // the `reduced` flag of the three points tables (from `reduced_points`, on every read), the
 // template files it names (resolved against the file's directory), "event-name" when not empty,
 // then the driver sections "forced-names", "teams", "penalties" and "modify-points". Raises
-// `newest_input_time` to the last-write time of the file, of every file it pulls
+// `newest_input_time` to the input time (files::input_time) of the file, of every file it pulls
 // in by "#include" and of each template. A UTF-8 byte-order mark at the start of the file is
 // skipped.
 //

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 #include "support/fraction_text.h"
 #include "support/stream_capture.h"
@@ -413,13 +414,13 @@ event-name: Global name
 TEST_F(config_file, the_newest_input_time_only_grows) {
     const auto now = file_time_now();
     const fs::path path = write("rostrum.conf", "");
-    fs::last_write_time(path, now - std::chrono::hours(1));
+    fs::last_write_time(path, now + std::chrono::hours(1));
     option_set set;
     options::read_options_file(set, path);
-    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
-    set.newest_input_time = now;
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(1));
+    set.newest_input_time = now + std::chrono::hours(2);
     options::read_options_file(set, path);
-    EXPECT_EQ(set.newest_input_time, now);
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2));
 }
 
 TEST_F(config_file, templates_are_found_beside_an_event_file) {
@@ -430,10 +431,10 @@ TEST_F(config_file, templates_are_found_beside_an_event_file) {
     const fs::path config = write(
         "ev1/rostrum.conf", "template { race race.tpl\n qualifying sub/qualifying.tpl\n series \"" +
                                 absolute.generic_string() + "\" }\n");
-    fs::last_write_time(config, now - std::chrono::hours(3));
-    fs::last_write_time(race, now - std::chrono::hours(2));
-    fs::last_write_time(qualifying, now - std::chrono::hours(1));
-    fs::last_write_time(absolute, now - std::chrono::hours(4));
+    fs::last_write_time(config, now + std::chrono::hours(2));
+    fs::last_write_time(race, now + std::chrono::hours(3));
+    fs::last_write_time(qualifying, now + std::chrono::hours(4));
+    fs::last_write_time(absolute, now + std::chrono::hours(1));
 
     option_set set;
     options::read_options_file(set, config);
@@ -445,7 +446,7 @@ TEST_F(config_file, templates_are_found_beside_an_event_file) {
     EXPECT_EQ(set.series_template_path, absolute);
     EXPECT_EQ(set.teams_template, std::nullopt);
     EXPECT_EQ(set.teams_template_path, std::nullopt);
-    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(4));
 }
 
 TEST_F(config_file, templates_of_the_global_file_are_found_in_the_working_directory) {
@@ -475,8 +476,8 @@ TEST_F(config_file, a_template_that_cannot_be_read_ends_the_reading) {
         // A Windows path: "\r" is an escape of the file's syntax, so the name holds a carriage
         // return, shown visibly, with a word on how to write paths.
         {"template { race \"templates\\race.html\" }",
-         place + "template.race: unable to read " + (dir.path() / "ev1").string() +
-             "/templates\\race.html\n"
+         place + "template.race: unable to read " +
+             visible((dir.path() / "ev1" / "templates\race.html").string()) + "\n"
              "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t is "
              "a tab, \\r a carriage return)"},
     };
@@ -498,13 +499,13 @@ TEST_F(config_file, a_byte_order_mark_is_skipped_and_includes_still_work) {
     const fs::path config =
         write("rostrum.conf", "\xEF\xBB\xBFpoints\n{\n    race 5,3\n}\n#include \"" +
                                   included.generic_string() + "\"\n");
-    fs::last_write_time(config, now - std::chrono::hours(2));
-    fs::last_write_time(included, now);
+    fs::last_write_time(config, now + std::chrono::hours(1));
+    fs::last_write_time(included, now + std::chrono::hours(2));
     option_set set;
     options::read_options_file(set, config);
     EXPECT_EQ(text_of(set.race_points), " 5 3");
     EXPECT_EQ(text_of(set.race_columns), " position points");
-    EXPECT_EQ(set.newest_input_time, now) << "an included file counts";
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2)) << "an included file counts";
 }
 
 TEST_F(config_file, a_configuration_file_that_cannot_be_read) {

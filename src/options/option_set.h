@@ -42,6 +42,7 @@ enum class column_type : std::int32_t {
     best_lap = 8,
     car = 9,
     change = 10,
+    penalty = 11,  // the race page's applied time penalty or disqualification
 };
 
 // The configuration name of a column type ("grid-slot" for grid_slot, ...).
@@ -144,8 +145,8 @@ struct option_set {
     std::unordered_map<name_key, points_modification> points_modifications;
     // Every entry of "penalties" and "modify-points" read into this set, in reading order.
     std::vector<adjustment_entry> adjustments;
-    // The latest last-write time of the configuration and template files read into this set;
-    // earlier than any file until one is read.
+    // The latest input time (files::input_time) of the configuration files, included files and
+    // template files read into this set; earlier than any file until one is read.
     std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();
 
     // The driver's team, or nothing. The view lives as long as the set.

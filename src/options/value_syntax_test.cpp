@@ -250,7 +250,7 @@ TEST(value_syntax, column_lists) {
 }
 
 TEST(value_syntax, name_tables_read_both_ways) {
-    for (int value = 0; value <= 10; ++value) {
+    for (int value = 0; value <= 11; ++value) {
         const auto column = static_cast<column_type>(value);
         EXPECT_EQ(column_of_name(column_name(column)), column) << value;
     }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "event_result/event_pages.h"
+#include "event_result/replay.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ json handicap_json(std::uint32_t mass_kg, std::uint32_t intake_percent) {
 
 // A best lap in milliseconds, or null when the row has no time or is disqualified.
 json best_lap_json(std::int64_t best_lap_ms, bool disqualified) {
-    return best_lap_ms > 0 && !disqualified ? json(best_lap_ms) : json(nullptr);
+    return is_timed(best_lap_ms) && !disqualified ? json(best_lap_ms) : json(nullptr);
 }
 
 // `position` is 0 for a disqualified row.
