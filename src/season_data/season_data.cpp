@@ -115,15 +115,30 @@ json best_lap_json(std::int64_t best_lap_ms, bool disqualified) {
     return is_timed(best_lap_ms) && !disqualified ? json(best_lap_ms) : json(nullptr);
 }
 
-// `position` is 0 for a disqualified row.
-json race_row_json(const event_result& event, const race_row& row, std::size_t position) {
-    const bool dsq = position == 0;
+// The members a row of either session starts with. `position` is 0 for a disqualified row.
+template <class Row>
+json row_start(const event_result& event, const Row& row, std::size_t position) {
     json value;
-    value["position"] = dsq ? json(nullptr) : json(position);
+    value["position"] = position == 0 ? json(nullptr) : json(position);
     value["user_name"] = row.key.display;
     value["name"] = row.name;
     value["team"] = optional_text(event.options->team_of(row.key));
     value["car"] = row.car;
+    return value;
+}
+
+// The members a row of either session ends with.
+template <class Row>
+void add_row_end(json& value, const event_result& event, const Row& row, std::size_t position) {
+    const bool dsq = position == 0;
+    value["handicap"] = handicap_json(row.mass_kg, row.intake_percent);
+    value["disqualified"] = dsq;
+    value["points"] = dsq ? json(nullptr) : score_json(event.scores.find(row.key));
+}
+
+json race_row_json(const event_result& event, const race_row& row, std::size_t position) {
+    const bool dsq = position == 0;
+    json value = row_start(event, row, position);
     value["laps"] = row.laps;
     value["race_time_ms"] = dsq ? json(nullptr) : json(row.total_time_ms);
     value["best_lap_ms"] = best_lap_json(row.best_lap_ms, dsq);
@@ -131,25 +146,15 @@ json race_row_json(const event_result& event, const race_row& row, std::size_t p
                        ? json(nullptr)
                        : json(behind_winner_text(event.race->results.front(), row));
     value["grid"] = row.grid_slot == 0 ? json(nullptr) : json(row.grid_slot);
-    value["handicap"] = handicap_json(row.mass_kg, row.intake_percent);
-    value["disqualified"] = dsq;
-    value["points"] = dsq ? json(nullptr) : score_json(event.scores.find(row.key));
+    add_row_end(value, event, row, position);
     return value;
 }
 
 json qualifying_row_json(const event_result& event, const qualifying_row& row,
                          std::size_t position) {
-    const bool dsq = position == 0;
-    json value;
-    value["position"] = dsq ? json(nullptr) : json(position);
-    value["user_name"] = row.key.display;
-    value["name"] = row.name;
-    value["team"] = optional_text(event.options->team_of(row.key));
-    value["car"] = row.car;
-    value["best_lap_ms"] = best_lap_json(row.best_lap_ms, dsq);
-    value["handicap"] = handicap_json(row.mass_kg, row.intake_percent);
-    value["disqualified"] = dsq;
-    value["points"] = dsq ? json(nullptr) : score_json(event.scores.find(row.key));
+    json value = row_start(event, row, position);
+    value["best_lap_ms"] = best_lap_json(row.best_lap_ms, position == 0);
+    add_row_end(value, event, row, position);
     return value;
 }
 

@@ -217,6 +217,11 @@ std::string optional_text(const json& value) {
     return value.is_null() ? std::string() : std::to_string(value.get<std::int64_t>());
 }
 
+// A best lap as the pages show it: empty for none.
+std::string lap_text(const json& best_lap_ms) {
+    return best_lap_ms.is_null() ? "" : race_time_text(number(best_lap_ms));
+}
+
 std::string handicap_text(const json& handicap) {
     const auto mass = handicap.at("mass_kg").get<int>();
     const auto intake = handicap.at("intake_percent").get<int>();
@@ -270,9 +275,7 @@ void expect_race_page(const table& page, const json& race) {
         EXPECT_EQ(time.text,
                   i == 0 ? race_time_text(number(row.at("race_time_ms"))) : str(row.at("gap")));
         EXPECT_EQ(i == 0, row.at("gap").is_null());
-        EXPECT_EQ(best_lap.text, row.at("best_lap_ms").is_null()
-                                     ? ""
-                                     : race_time_text(number(row.at("best_lap_ms"))));
+        EXPECT_EQ(best_lap.text, lap_text(row.at("best_lap_ms")));
     }
 }
 
@@ -282,9 +285,7 @@ void expect_qualifying_page(const table& page, const json& qualifying) {
         SCOPED_TRACE("qualifying row " + std::to_string(i + 1));
         const json& row = qualifying[i];
         expect_common_cells(page, i, row);
-        EXPECT_EQ(page.at(i, "Time").text, row.at("best_lap_ms").is_null()
-                                               ? ""
-                                               : race_time_text(number(row.at("best_lap_ms"))));
+        EXPECT_EQ(page.at(i, "Time").text, lap_text(row.at("best_lap_ms")));
     }
 }
 
