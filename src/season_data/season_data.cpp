@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "event_result/event_pages.h"
 #include "event_result/replay.h"
@@ -19,8 +20,8 @@ using json = nlohmann::ordered_json;
 constexpr int format_version = 1;
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";  // UTF-8, for spreadsheets
 
-// Text as JSON: compact for a single value, else two spaces per level; invalid UTF-8 becomes
-// U+FFFD (the library's replace mode), everything else but control characters, quotes and
+// `value` as JSON text: on one line with `indent` -1, else with `indent` spaces per level. Invalid
+// UTF-8 becomes U+FFFD (the library's replace mode); other text but control characters, quotes and
 // backslashes is written as it is.
 std::string json_text(const json& value, int indent) {
     return value.dump(indent, ' ', false, json::error_handler_t::replace);
@@ -84,16 +85,12 @@ json points_json(points_value points) {
     return value;
 }
 
-// A driver's points for an event with their breakdown.
+// A driver's points for an event with their breakdown; 0 without items when he has no entry.
 json score_json(const score_entry* entry) {
-    if (!entry) {
-        json value = points_json(0);
-        value["items"] = json::array();
-        return value;
-    }
-    json value = points_json(entry->points);
+    json value = points_json(entry ? entry->points : points_value(0));
     json& items = value["items"] = json::array();
-    for (const score_item& item : entry->breakdown) {
+    static const std::vector<score_item> no_items;
+    for (const score_item& item : entry ? entry->breakdown : no_items) {
         json member;
         member["reason"] = item.reason;
         member["exact"] = exact_text(item.points);
