@@ -4,7 +4,7 @@
 # examples/templates/ (build-release/demo-modern/championship-modern/).
 set -eu
 cd "$(dirname "$0")/.."
-scripts/need-packages.sh cmake make g++ libboost-dev
+scripts/need-packages.sh cmake make g++ libboost-dev nlohmann-json3-dev
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DROSTRUM_TESTS=OFF
 cmake --build build-release -j"$(nproc)" --target rostrum
 rostrum="$PWD/build-release/rostrum"

@@ -102,6 +102,7 @@ bool is_replay_name(const std::string& file_name) {
 event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
                                      const std::filesystem::path& directory) {
     event_result event;
+    event.folder = path_to_utf8(directory.filename());
     log_stream << "entering event directory: " << visible(path_to_utf8(directory.filename()))
                << '\n';
 

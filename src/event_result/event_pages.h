@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "event_result/event_result.h"
 
@@ -28,6 +29,9 @@ void write_qualifying_page(event_result& event, std::ostream& out);
 // seconds, with English names: "Sat Jan  1 09:05 2022".
 std::string session_time_text(std::int64_t start_time);
 
+// A session start time (seconds since 1970) as a UTC time in ISO 8601: "2026-03-01T18:00:00Z".
+std::string iso_8601_time_text(std::int64_t start_time);
+
 // A race or lap time: "1:23.45" for 83456 ms, "1:02:03.45" for 3723456 ms, "-" before a negative
 // time. Hundredths are truncated.
 std::string race_time_text(std::int64_t milliseconds);
@@ -38,3 +42,11 @@ std::string penalty_text(std::int64_t milliseconds);
 // A gap to the winner in seconds: "+5.07s" for 5070 ms, "+65.30s" for 65300 ms, "-" before a
 // negative gap. Hundredths are truncated.
 std::string gap_text(std::int64_t milliseconds);
+
+// How far a classified race row finished behind the winner, as the race page shows it: his gap
+// ("+5.07s") on the winner's lap, else "+1 lap", "+3 laps".
+std::string behind_winner_text(const race_row& winner, const race_row& row);
+
+// The race length as the race page's title shows it: the race's length text without its last
+// word ("20 laps", "Practice session").
+std::string_view race_length_title_text(const race_result& race);

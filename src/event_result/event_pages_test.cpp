@@ -182,29 +182,36 @@ TEST(event_pages, built_in_templates) {
     EXPECT_EQ(built_in_qualifying_template.size(), 659u);
 }
 
-TEST(event_pages, session_time_is_utc_in_asctime_layout_without_seconds) {
+TEST(event_pages, session_time_is_utc_in_asctime_layout_without_seconds_or_in_iso_8601) {
     const struct {
         std::int64_t start_time;
         const char* text;
+        const char* iso;
     } cases[] = {
-        {new_year_morning, "Sat Jan  1 09:05 2022"},
-        {new_year_morning + 59, "Sat Jan  1 09:05 2022"},
-        {0, "Thu Jan  1 00:00 1970"},
-        {-1, "Wed Dec 31 23:59 1969"},
-        {1709251199, "Thu Feb 29 23:59 2024"},
-        {951782399, "Mon Feb 28 23:59 2000"},
-        {951868800, "Wed Mar  1 00:00 2000"},
-        {-2203891200, "Thu Mar  1 00:00 1900"},
-        {std::numeric_limits<std::int32_t>::min(), "Fri Dec 13 20:45 1901"},
-        {std::numeric_limits<std::int32_t>::max(), "Tue Jan 19 03:14 2038"},
-        {std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1, "Tue Jan 19 03:14 2038"},
+        {new_year_morning, "Sat Jan  1 09:05 2022", "2022-01-01T09:05:00Z"},
+        {new_year_morning + 59, "Sat Jan  1 09:05 2022", "2022-01-01T09:05:59Z"},
+        {0, "Thu Jan  1 00:00 1970", "1970-01-01T00:00:00Z"},
+        {-1, "Wed Dec 31 23:59 1969", "1969-12-31T23:59:59Z"},
+        {1709251199, "Thu Feb 29 23:59 2024", "2024-02-29T23:59:59Z"},
+        {951782399, "Mon Feb 28 23:59 2000", "2000-02-28T23:59:59Z"},
+        {951868800, "Wed Mar  1 00:00 2000", "2000-03-01T00:00:00Z"},
+        {-2203891200, "Thu Mar  1 00:00 1900", "1900-03-01T00:00:00Z"},
+        {std::numeric_limits<std::int32_t>::min(), "Fri Dec 13 20:45 1901", "1901-12-13T20:45:52Z"},
+        {std::numeric_limits<std::int32_t>::max(), "Tue Jan 19 03:14 2038", "2038-01-19T03:14:07Z"},
+        {std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1, "Tue Jan 19 03:14 2038",
+         "2038-01-19T03:14:08Z"},
+        // Years before 1000 keep four digits; the year before 1 is 0, the one before it -1.
+        {-62135596800, "Mon Jan  1 00:00 1", "0001-01-01T00:00:00Z"},
+        {-62135596801, "Sun Dec 31 23:59 0", "0000-12-31T23:59:59Z"},
+        {-62135596800 - 367 * 86400, "Fri Dec 31 00:00 -1", "-0001-12-31T00:00:00Z"},
+        // The unmerged qualifying start time stays well-defined.
+        {std::numeric_limits<std::int64_t>::max(), "Sun Dec  4 15:30 292277026596",
+         "292277026596-12-04T15:30:07Z"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(session_time_text(c.start_time), c.text) << c.start_time;
+        EXPECT_EQ(iso_8601_time_text(c.start_time), c.iso) << c.start_time;
     }
-    // The unmerged qualifying start time stays well-defined.
-    EXPECT_EQ(session_time_text(std::numeric_limits<std::int64_t>::max()),
-              "Sun Dec  4 15:30 292277026596");
 }
 
 TEST(event_pages, race_times_and_gaps) {

@@ -94,6 +94,9 @@ struct replay_presence {
 
 // One event directory's results.
 struct event_result {
+    // The event directory's name as UTF-8 where it is (on Linux its bytes as they are, which need
+    // not be valid UTF-8).
+    std::string folder;
     std::optional<qualifying_result> qualifying;  // present once a qualifying replay was merged
     std::optional<race_result> race;              // present once the race replay was read
     bool complete = true;  // false when the event cannot be scored

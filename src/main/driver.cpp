@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -19,6 +20,7 @@
 #include "main/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
+#include "season_data/season_data.h"
 #include "summary/points_chart.h"
 #include "summary/summary_pages.h"
 
@@ -43,6 +45,16 @@ std::vector<fs::path> event_directories() {
     return directories;
 }
 
+// Writes one file of the championship folder with `render`; a file that cannot be created or
+// written is a warning.
+void write_summary_file(const char* file_name, const std::function<void(std::ostream&)>& render,
+                        bool& summary_warning) {
+    if (!write_page_file(file_name, render)) {
+        error_stream << "warning: unable to write " << file_name << '\n';
+        summary_warning = true;
+    }
+}
+
 // Renders one summary page from its configured template (or the built-in one) into `file_name`,
 // with the tags of `context` and "championship_name". A page that cannot be created or written is
 // a warning.
@@ -58,10 +70,8 @@ void write_summary_page(const char* file_name, const options::option_set& global
     const html_template page{configured_text ? std::string_view(*configured_text)
                                              : std::string_view(builtin_text),
                              &context};
-    if (!write_page_file(file_name, [&page](std::ostream& out) { render_template(out, page); })) {
-        error_stream << "warning: unable to write " << file_name << '\n';
-        summary_warning = true;
-    }
+    write_summary_file(
+        file_name, [&page](std::ostream& out) { render_template(out, page); }, summary_warning);
 }
 
 void run_championship() {
@@ -108,6 +118,17 @@ void run_championship() {
     write_summary_page("series.html", *global, global->series_template,
                        global->series_template_path, builtin_series_template,
                        "built-in series template", std::move(series), summary_warning);
+    if (global->output_json) {
+        write_summary_file(
+            "season.json",
+            [&](std::ostream& out) { write_season_json(out, events, standings, *global); },
+            summary_warning);
+    }
+    if (global->output_csv) {
+        write_summary_file(
+            "series.csv", [&](std::ostream& out) { write_series_csv(out, events, standings); },
+            summary_warning);
+    }
     if (!standings.team_ranking.empty()) {
         template_context teams;
         teams.writers.emplace("teams-table", [&](std::ostream& out) {

@@ -151,6 +151,8 @@ const typed_key typed_keys[] = {
     {"output.summary-columns", store<&option_set::summary_columns>},
     {"output.team-summary-columns", store<&option_set::team_summary_columns>},
     {"output.chart-drivers", store<&option_set::chart_drivers>},
+    {"output.json", store<&option_set::output_json>},
+    {"output.csv", store<&option_set::output_csv>},
 };
 
 struct template_key {

@@ -73,6 +73,8 @@ std::string settings_of(const option_set& set) {
         << "race-columns:" << text_of(set.race_columns) << '\n'
         << "summary-columns:" << text_of(set.summary_columns) << '\n'
         << "team-summary-columns:" << text_of(set.team_summary_columns) << '\n'
+        << "json: " << set.output_json << '\n'
+        << "csv: " << set.output_csv << '\n'
         << "event-name: " << set.event_name.value_or("(none)") << '\n';
     return out.str();
 }
@@ -92,6 +94,8 @@ qualifying-columns: position driver team car best-lap handicap
 race-columns: position driver team points grid-slot car finish-time best-lap handicap
 summary-columns: position driver team points summary
 team-summary-columns: position team points
+json: 0
+csv: 0
 event-name: (none)
 )";
 
@@ -171,6 +175,8 @@ output
     race-columns "position driver car change"
     summary-columns ""
     team-summary-columns "team team points"
+    json true
+    csv 1
 }
 event-name "Round 1: Spa"
 )");
@@ -189,6 +195,8 @@ qualifying-columns: position driver
 race-columns: position driver car change
 summary-columns:
 team-summary-columns: team team points
+json: 1
+csv: 1
 event-name: Round 1: Spa
 )");
 }
@@ -378,6 +386,8 @@ qualifying-columns: position driver team car best-lap handicap
 race-columns: position driver team points grid-slot car finish-time best-lap handicap
 summary-columns: position driver team points summary
 team-summary-columns: position team points
+json: 0
+csv: 0
 event-name: Global name
 )");
     EXPECT_EQ(event.forced_name_of(make_name_key("alice")), "Alice E.");

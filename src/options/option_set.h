@@ -122,6 +122,10 @@ struct option_set {
     std::string championship_name;
     // How many drivers of the final standings the series page's points chart shows (0: none).
     round_count chart_drivers{10};
+    // Whether a run that writes "series.html" also writes the season as data: "season.json" and
+    // the series table as "series.csv" (taken from the championship's file only).
+    bool output_json = false;
+    bool output_csv = false;
     // Page templates read from the files named by "template.series" and so on, and the resolved
     // paths of those files (the templates' names in error messages).
     std::optional<std::string> series_template;
