@@ -172,7 +172,8 @@ const template_key template_keys[] = {
 const char* const text_keys[] = {"event-name", "championship-name"};
 const char* const driver_sections[] = {"forced-names", "teams", "penalties", "modify-points"};
 
-// Every key the reader knows, for the check of unknown and misplaced keys.
+}  // namespace
+
 const key_catalogue& known_keys() {
     static const key_catalogue catalogue = [] {
         key_catalogue known;
@@ -188,6 +189,8 @@ const key_catalogue& known_keys() {
     }();
     return catalogue;
 }
+
+namespace {
 
 // The whole content of a regular file of at most `limit` bytes. Throws `failure` when it cannot
 // be read or is a directory, `failure` + ": not a regular file" for a device, FIFO or socket, and

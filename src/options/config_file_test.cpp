@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/property_tree/info_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+
 #include <chrono>
 #include <sstream>
 #include <stdexcept>
@@ -561,6 +564,30 @@ TEST_F(config_file, global_options_report_a_warning) {
     EXPECT_EQ(text_of(set.race_points), " 3");
     EXPECT_EQ(errors.text(),
               "warning: " + place(1) + ": points.race: invalid token near 2; the table keeps 3\n");
+}
+
+// The annotated example configuration shipped in examples/ holds every key once and reads without
+// a single warning.
+TEST(config_file_example, the_annotated_example_holds_every_key_and_reads_cleanly) {
+    const fs::path example = fs::path(EXAMPLES_DIR) / "annotated.conf";
+    const stream_capture errors(error_stream);
+    option_set set;
+    EXPECT_FALSE(options::read_options_file(set, example));
+    EXPECT_EQ(errors.text(), "");
+
+    boost::property_tree::ptree tree;
+    boost::property_tree::read_info(example.string(), tree);
+    const options::key_catalogue& known = options::known_keys();
+    for (const std::string& key : known.keys) {
+        EXPECT_EQ(tree.count(key.substr(0, key.find('.'))), 1U) << key;
+        EXPECT_TRUE(tree.get_child_optional(key)) << key << " is missing";
+    }
+    for (const std::string& section : known.name_sections) {
+        EXPECT_EQ(tree.count(section), 1U) << section;
+        EXPECT_FALSE(tree.get_child(section).empty()) << section;
+    }
+    EXPECT_EQ(set.best_results.value, 8);
+    EXPECT_EQ(set.time_penalties.at(make_name_key("boris_k")), 5000);
 }
 
 }  // namespace
