@@ -3,19 +3,21 @@
 # input files and writes as many bytes into as many files as the run writes.
 #
 #   bench/run.sh [EVENTS...]      (default: 50 500 5000)
+#   BENCH_DATA=/dev/shm/rostrum-bench bench/run.sh     (the seasons in memory: no disk waits)
 #
 # For each size, two seasons (fixed seed): "all-bonuses" (every points table and bonus with a
 # sharing mode, teams, penalties, a points change) and "best+data" (the same with dropped rounds,
 # best-results at 80% of the events, and season.json and series.csv: bench/second-variant.conf).
-# Seasons are generated once and kept under build-release/bench-data/ (the folder name holds the
-# size, the variant, the seed and a checksum of the generator's sources); delete it to start over.
+# Seasons are generated once and kept under build-release/bench-data/, or $BENCH_DATA (the folder
+# name holds the size, the variant, the seed and a checksum of the generator's sources); delete it
+# to start over.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 sizes=${*:-50 500 5000}
 seed=42
 build=$root/build-release
-data=$build/bench-data
+data=${BENCH_DATA:-$build/bench-data}
 
 scripts/need-packages.sh cmake make g++ libboost-dev
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DROSTRUM_TESTS=OFF >/dev/null
@@ -37,7 +39,7 @@ generate() {
     folder=$(season_folder "$1" "$2")
     [ -d "$folder/season" ] && return
     echo "generating $1 events ($2) into $folder"
-    rm -rf "$folder"
+    rm -rf "$data/$2-$1-seed$seed-"*  # an earlier generator's season
     mkdir -p "$folder"
     case $2 in
         all-bonuses) "$generate" --seed $seed "$1" "$folder/season.part" ;;
@@ -65,6 +67,13 @@ median() {
     sort -n -k"${2:-1}" "$1" | awk -v column="${2:-1}" '{ v[NR] = $column } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f", m / 1000 }'
 }
 
+# kept_pages OUTPUT: how many event pages the run in the current folder found up to date, from its
+# console text OUTPUT or, after a clean run, its log.
+kept_pages() {
+    if [ -s "$1" ]; then log=$1; else log=rostrum.log; fi
+    cat "$log" 2>/dev/null | grep -c 'not overwriting' || true
+}
+
 # bench_line EVENTS VARIANT REPETITIONS: prints the season's line of the table.
 bench_line() {
     folder=$(season_folder "$1" "$2")
@@ -74,13 +83,15 @@ bench_line() {
     # passes learn their list and sizes from.
     touch rostrum.conf
     measure "$folder/warm.times" "$folder/full.out" "$rostrum"
+    kept_by_full=$(kept_pages "$folder/full.out")
     sizes_line=$("$plain" learn . "$folder/plain" "$folder/full.list")
     measure "$folder/warm.times" "$folder/up-to-date.out" "$rostrum"
     "$plain" learn . "$folder/plain" "$folder/summary.list" >/dev/null
     pages=$(grep -c '^page ' "$folder/full.list")
-    kept=$(cat "$folder/up-to-date.out" rostrum.log 2>/dev/null | grep -c 'not overwriting' || true)
-    if [ "$kept" -ne "$pages" ]; then
-        echo "warning: the up-to-date run kept $kept of $pages event pages ($folder)" >&2
+    kept=$(kept_pages "$folder/up-to-date.out")
+    if [ "$kept_by_full" -ne 0 ] || [ "$kept" -ne "$pages" ]; then
+        echo "warning: of $pages event pages the full run kept $kept_by_full and the up-to-date" \
+             "run $kept ($folder)" >&2
     fi
     run=1
     while [ $run -le "$3" ]; do
@@ -113,7 +124,7 @@ done
 
 cat <<HEADER
 
-rostrum $(git describe --always --dirty 2>/dev/null || echo "(no git)") on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)
+rostrum $(git describe --always --dirty 2>/dev/null || echo "(no git)") on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), seasons in $data
 Medians of 5 repetitions (3 from 5000 events) in wall milliseconds, and their ratios:
   full           rostrum's run after rostrum.conf was touched: every page rewritten
   up-to-date     rostrum's run right after it: every event page up to date
