@@ -225,7 +225,7 @@ void generate(const settings& s) {
         everyone[d] = d;
     }
     for (int e = 1; e <= s.events; ++e) {
-        std::string number = std::to_string(e);
+        const std::string number = std::to_string(e);
         const fs::path event = s.folder / ("event" + std::string(width - number.size(), '0') + number);
         fs::create_directory(event);
         // The field: the first 40 of a partial shuffle of the pool.

@@ -51,10 +51,12 @@ generate() {
 
 # measure TIMES OUTPUT PROGRAM [ARGUMENT...]: runs the program once in the current folder and adds
 # "wall-microseconds max-RSS-KiB processor-microseconds" to the file TIMES; its console text goes
-# to OUTPUT.
+# to OUTPUT. The data written before (by the run before) goes to the disk first, so that its
+# writing does not slow this run.
 measure() {
     times=$1 output=$2
     shift 2
+    sync
     if ! "$timer" -o "$output" "$@" >>"$times"; then
         echo "failed: $* (in $(pwd)); its output, $output:" >&2
         cat "$output" >&2
