@@ -129,9 +129,6 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         log_stream << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
         const replay session = read_listed_replay(path);
         newest_input = std::max(newest_input, input_time(path));
-        for (const replay_record& record : session.records) {
-            event.presence.in_replays.insert(fold_case(record.user_name));
-        }
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream << ": qualifying\n";
             if (!event.qualifying) {
@@ -146,9 +143,6 @@ event_result process_event_directory(const std::shared_ptr<const options::option
                                          visible(path_to_utf8(directory)));
             }
             event.race = build_race_result(options, session);
-            for (const name_key& driver : event.race->seen) {
-                event.presence.in_race.insert(driver.match);
-            }
         }
     }
 
@@ -157,8 +151,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         log_stream << "  no replays found, skipping directory.\n";
         return event;
     }
-    for (const std::string& warning :
-         absent_adjustments(options.adjustments, adjustment_reach::event, event.presence)) {
+    for (const std::string& warning : absent_from_event(options.adjustments, event)) {
         error_stream << "  warning: " << warning << '\n';
         event.pause = true;
     }

@@ -10,6 +10,13 @@
 
 namespace {
 
+// Notes a hidden driver met in a replay, once: adjustments naming him are checked against it.
+void note_hidden(std::vector<name_key>& hidden_seen, name_key key) {
+    if (std::find(hidden_seen.begin(), hidden_seen.end(), key) == hidden_seen.end()) {
+        hidden_seen.push_back(std::move(key));
+    }
+}
+
 // Where a penalised row goes: before the first row with fewer laps, or with as many laps and a
 // strictly greater time; after every row with equal laps and equal time.
 void insert_penalised(std::vector<race_row>& results, race_row row) {
@@ -114,6 +121,7 @@ race_result build_race_result(const options::option_set& options, const replay& 
     for (const replay_record& record : race.records) {
         name_key key = make_name_key(record.user_name);
         if (options.hidden.count(key) != 0) {
+            note_hidden(result.hidden_seen, std::move(key));
             continue;
         }
         if (!result.seen.insert(key).second) {
@@ -166,6 +174,7 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
     for (const replay_record& record : session.records) {
         name_key key = make_name_key(record.user_name);
         if (options.hidden.count(key) != 0) {
+            note_hidden(qualifying.hidden_seen, std::move(key));
             continue;
         }
         qualifying_row row;

@@ -48,6 +48,7 @@ struct qualifying_result {
     std::vector<qualifying_row> results;
     std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
     std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
+    std::vector<name_key> hidden_seen;        // hidden drivers met, each once
     // The rank of every classified driver's row (his best lap, or the largest value when he has
     // no time): finds his row in `results` by binary search.
     std::unordered_map<name_key, std::int64_t> ranks;
@@ -60,7 +61,8 @@ struct qualifying_result {
 struct race_result {
     std::vector<race_row> results;      // classified drivers in finishing order
     std::vector<race_row> dsq_results;  // disqualified drivers in replay order
-    std::unordered_set<name_key> seen;
+    std::unordered_set<name_key> seen;  // every driver met, hidden drivers excepted
+    std::vector<name_key> hidden_seen;  // hidden drivers met, each once
     std::string track_id;
     std::string race_length;  // "20 laps of", "1 hours of", "Practice session in"
     std::int64_t start_time = 0;
@@ -85,13 +87,6 @@ struct score_entry {
 // The event's points table, one entry per classified driver, in the order entries were created.
 using score_table = insertion_ordered_map<name_key, score_entry>;
 
-// The drivers an event's replays hold, by the `match` of their name keys: everyone in any record
-// of any replay (hidden drivers too), and those with a race row.
-struct replay_presence {
-    std::unordered_set<std::string> in_replays;
-    std::unordered_set<std::string> in_race;
-};
-
 // One event directory's results.
 struct event_result {
     // The event directory's name as UTF-8 where it is (on Linux its bytes as they are, which need
@@ -104,7 +99,6 @@ struct event_result {
     score_table scores;
     // The options in force: the event's own set, or the global set shared with the run.
     std::shared_ptr<const options::option_set> options;
-    replay_presence presence;  // who was met in the event's replays
 
     // The race's start time when there is a race, else the qualifying start time. Throws
     // std::runtime_error "start_time() called on invalid event" when there is neither.

@@ -102,7 +102,9 @@ void append_utf8(std::string& out, std::uint16_t unit) {
 
 void decode(std::string_view text, std::string& out) {
     out.clear();
-    out.reserve(text.size() * 3);  // the most one byte can become, so one allocation at most
+    // As long as the text: enough for most names, and a short one stays inside the string (asking
+    // for the three bytes one byte can become would allocate for every name).
+    out.reserve(text.size());
     const codepage::base* page = &codepage::latin1::instance();
     while (!text.empty()) {
         if (text.front() != '^') {

@@ -79,20 +79,22 @@ void run_championship() {
     const auto global = std::make_shared<const options::option_set>(
         options::load_global_options("rostrum.conf", global_warning));
 
+    const std::vector<fs::path> directories = event_directories();
+    // Room for every event from the start: an event cannot be moved without copying its tables.
     std::vector<event_result> events;
-    replay_presence season;  // every driver met in the season's replays
-    for (const fs::path& directory : event_directories()) {
+    events.reserve(directories.size());
+    season_presence season(global->adjustments);  // who the championship's adjustments name
+    for (const fs::path& directory : directories) {
         event_result event = process_event_directory(global, directory);
         if (event.pause) {
             wait_for_enter(false);
         }
-        add_presence(season, event.presence);
+        season.add(event);
         if (event.complete) {
             events.push_back(std::move(event));
         }
     }
-    for (const std::string& warning :
-         absent_adjustments(global->adjustments, adjustment_reach::season, season)) {
+    for (const std::string& warning : season.absent()) {
         error_stream << "warning: " << warning << '\n';
         global_warning = true;
     }
