@@ -4,6 +4,8 @@
 #include <queue>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -121,10 +123,39 @@ private:
     std::priority_queue<kept_round, std::vector<kept_round>, goes_later> kept;
 };
 
+// Sorts a ranking again after an event, best first, exactly as a stable sort would: standings
+// equal in every ranking step keep the order they had. Only the standings in `changed` can have
+// moved (the others keep their order among themselves), so they alone are sorted, and then merged
+// with the others: far less work than sorting the whole ranking after every event.
 template <class Standing>
-void sort_ranking(std::vector<const Standing*>& ranking) {
-    std::stable_sort(ranking.begin(), ranking.end(),
-                     [](const Standing* a, const Standing* b) { return ranks_below(*b, *a); });
+void sort_ranking(std::vector<const Standing*>& ranking,
+                  const std::unordered_set<const Standing*>& changed) {
+    struct placed {
+        const Standing* standing;
+        std::size_t before;  // its place before the event: decides between equal standings
+    };
+    const auto goes_first = [](const placed& a, const placed& b) {
+        if (ranks_below(*b.standing, *a.standing)) {
+            return true;
+        }
+        return !ranks_below(*a.standing, *b.standing) && a.before < b.before;
+    };
+    std::vector<placed> kept;
+    std::vector<placed> moved;
+    kept.reserve(ranking.size());
+    for (std::size_t i = 0; i < ranking.size(); ++i) {
+        (changed.count(ranking[i]) != 0 ? moved : kept).push_back({ranking[i], i});
+    }
+    std::sort(moved.begin(), moved.end(), goes_first);
+    std::size_t next = 0;
+    const auto put = [&ranking, &next](const placed& p) { ranking[next++] = p.standing; };
+    auto k = kept.begin();
+    auto m = moved.begin();
+    while (k != kept.end() && m != moved.end()) {
+        put(goes_first(*m, *k) ? *m++ : *k++);
+    }
+    std::for_each(k, kept.end(), put);
+    std::for_each(m, moved.end(), put);
 }
 
 }  // namespace
@@ -141,11 +172,22 @@ bool ranks_below(const series_standing& a, const series_standing& b) {
 
 standings build_standings(const std::vector<event_result>& events, std::int32_t best_results) {
     standings result;
-    // With a best-results rule, every driver's rounds, in the order the drivers were met.
-    std::vector<std::pair<driver_standing*, best_rounds>> rounds;
+    // With a best-results rule, every driver's rounds, in the order the drivers were met, and his
+    // result in the event at hand.
+    struct driver_rounds {
+        driver_standing* driver;
+        best_rounds rounds;
+        const score_entry* entry = nullptr;
+    };
+    std::vector<driver_rounds> rounds;
+    std::unordered_map<const driver_standing*, std::size_t> rounds_of;
     const auto best = static_cast<std::size_t>(std::max(best_results, 0));
+    std::unordered_set<const driver_standing*> changed_drivers;
+    std::unordered_set<const team_standing*> changed_teams;
     for (std::size_t index = 0; index < events.size(); ++index) {
         const event_result& event = events[index];
+        changed_drivers.clear();
+        changed_teams.clear();
         for (const auto& [key, entry] : event.scores) {
             const auto [driver_slot, new_driver] = result.drivers.try_emplace(key.match);
             driver_standing& driver = driver_slot->second;
@@ -154,11 +196,16 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                 result.driver_ranking.push_back(&driver);
                 if (best > 0) {
                     // The events before his first score are rounds of 0 for him.
-                    rounds.emplace_back(&driver, best_rounds(best));
+                    rounds_of.emplace(&driver, rounds.size());
+                    rounds.push_back({&driver, best_rounds(best)});
                     for (std::size_t earlier = 0; earlier < index; ++earlier) {
-                        rounds.back().second.add(nullptr);
+                        rounds.back().rounds.add(nullptr);
                     }
                 }
+            }
+            changed_drivers.insert(&driver);
+            if (best > 0) {
+                rounds[rounds_of.at(&driver)].entry = &entry;
             }
             driver.name = entry.name;
             driver.team = event.options->team_of(key);
@@ -171,6 +218,7 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                     team->name = *driver.team;
                     result.team_ranking.push_back(team);
                 }
+                changed_teams.insert(team);
             }
 
             if (!add_result(driver, entry)) {
@@ -180,19 +228,22 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                 throw std::runtime_error("points overflow for team " + std::string(team->name));
             }
         }
-        for (auto& [driver, driver_rounds] : rounds) {
-            const auto total =
-                driver_rounds.add(event.scores.find(driver->key)) ? driver_rounds.total() : std::nullopt;
+        for (driver_rounds& each : rounds) {
+            const auto total = each.rounds.add(each.entry) ? each.rounds.total() : std::nullopt;
+            each.entry = nullptr;
             if (!total) {
-                throw std::runtime_error("points overflow for " + driver->key.display);
+                throw std::runtime_error("points overflow for " + each.driver->key.display);
             }
-            driver->points = *total;
+            if (*total != each.driver->points) {
+                changed_drivers.insert(each.driver);
+            }
+            each.driver->points = *total;
         }
-        sort_ranking(result.driver_ranking);
-        sort_ranking(result.team_ranking);
+        sort_ranking(result.driver_ranking, changed_drivers);
+        sort_ranking(result.team_ranking, changed_teams);
     }
-    for (auto& [driver, driver_rounds] : rounds) {
-        driver->dropped = driver_rounds.dropped();
+    for (driver_rounds& each : rounds) {
+        each.driver->dropped = each.rounds.dropped();
     }
     return result;
 }
