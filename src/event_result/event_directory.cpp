@@ -62,7 +62,7 @@ void write_page(event_result& event, const std::filesystem::path& directory, con
                 std::filesystem::file_time_type newest_input,
                 const std::function<void(event_result&, std::ostream&)>& writer) {
     const std::filesystem::path page = directory / name;
-    if (std::filesystem::exists(page) && modification_time(page) >= newest_input) {
+    if (const auto written = modification_time_if_any(page); written && *written >= newest_input) {
         log_stream << "  up-to-date " << name << " exists; not overwriting.\n";
         return;
     }

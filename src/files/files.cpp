@@ -82,13 +82,38 @@ fs::file_time_type file_time_from_unix(std::int64_t seconds, std::int64_t nanose
 
 }  // namespace files_platform
 
+namespace {
+
+files_platform::file_times times_of(const fs::path& path) {
+    files_platform::file_times times;
+    std::error_code error;
+    if (!files_platform::times_of(path, times, error)) {
+        throw fs::filesystem_error("cannot get file time", path, error);
+    }
+    return times;
+}
+
+}  // namespace
+
 fs::file_time_type input_time(const fs::path& path) {
-    const files_platform::file_times times = files_platform::times_of(path);
+    const files_platform::file_times times = times_of(path);
     return std::max(times.modified, times.arrived);
 }
 
 fs::file_time_type modification_time(const fs::path& path) {
-    return files_platform::times_of(path).modified;
+    return times_of(path).modified;
+}
+
+std::optional<fs::file_time_type> modification_time_if_any(const fs::path& path) {
+    files_platform::file_times times;
+    std::error_code error;
+    if (files_platform::times_of(path, times, error)) {
+        return times.modified;
+    }
+    if (error == std::errc::no_such_file_or_directory) {
+        return std::nullopt;
+    }
+    throw fs::filesystem_error("cannot get file time", path, error);
 }
 
 bool write_page_file(const fs::path& path, const std::function<void(std::ostream&)>& render) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 
 // The time a file became what it is as an input of the pages: the later of its last-write time
@@ -18,6 +19,12 @@ std::filesystem::file_time_type input_time(const std::filesystem::path& path);
 // A file's last-write time at full precision. Follows symbolic links. Throws
 // std::filesystem::filesystem_error.
 std::filesystem::file_time_type modification_time(const std::filesystem::path& path);
+
+// The same, or nothing when there is no such file (one look at the file system where asking
+// whether it exists and then for its time would take two). Throws
+// std::filesystem::filesystem_error for any other failure.
+std::optional<std::filesystem::file_time_type> modification_time_if_any(
+    const std::filesystem::path& path);
 
 // Writes the page `path` whole, without line-end translation: `render` writes it into a temporary
 // file in the page's folder (named "." + the page's file name + "." + the process id + ".tmp"),

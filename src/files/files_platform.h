@@ -12,8 +12,9 @@ struct file_times {
     std::filesystem::file_time_type arrived;   // status change (Linux), creation (Windows)
 };
 
-// Both times of a file, following symbolic links. Throws std::filesystem::filesystem_error.
-file_times times_of(const std::filesystem::path& path);
+// Both times of a file, following symbolic links. False, with `error` set, when they cannot be
+// read (std::errc::no_such_file_or_directory when there is no file).
+bool times_of(const std::filesystem::path& path, file_times& times, std::error_code& error);
 
 // Renames `from` to `to`, replacing a file `to`; false on failure (a directory in the way, a
 // file locked by another program). `from` is left where it was then.

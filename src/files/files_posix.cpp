@@ -11,14 +11,15 @@ namespace files_platform {
 
 namespace fs = std::filesystem;
 
-file_times times_of(const fs::path& path) {
+bool times_of(const fs::path& path, file_times& times, std::error_code& error) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-        throw fs::filesystem_error("cannot get file time", path,
-                                   std::error_code(errno, std::generic_category()));
+        error = std::error_code(errno, std::generic_category());
+        return false;
     }
-    return {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
-            file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
+    times = {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
+             file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
+    return true;
 }
 
 bool replace(const fs::path& from, const fs::path& to) {

@@ -22,7 +22,7 @@ fs::file_time_type file_time_of(const FILETIME& time) {
 
 }  // namespace
 
-file_times times_of(const fs::path& path) {
+bool times_of(const fs::path& path, file_times& times, std::error_code& error) {
     // Opened for its attributes only, which no other program's sharing mode forbids. The backup
     // flag lets a directory be opened too; symbolic links are followed.
     const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -32,18 +32,18 @@ file_times times_of(const fs::path& path) {
     FILETIME written{};
     const bool read = file != INVALID_HANDLE_VALUE &&
                       GetFileTime(file, &created, nullptr, &written) != 0;
-    const DWORD error = GetLastError();
+    const DWORD last_error = GetLastError();
     if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
     }
     if (!read) {
-        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        throw fs::filesystem_error(
-            "cannot get file time", path,
-            missing ? std::make_error_code(std::errc::no_such_file_or_directory)
-                    : std::error_code(static_cast<int>(error), std::system_category()));
+        const bool missing = last_error == ERROR_FILE_NOT_FOUND || last_error == ERROR_PATH_NOT_FOUND;
+        error = missing ? std::make_error_code(std::errc::no_such_file_or_directory)
+                        : std::error_code(static_cast<int>(last_error), std::system_category());
+        return false;
     }
-    return {file_time_of(written), file_time_of(created)};
+    times = {file_time_of(written), file_time_of(created)};
+    return true;
 }
 
 bool replace(const fs::path& from, const fs::path& to) {

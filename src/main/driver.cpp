@@ -32,12 +32,13 @@ namespace fs = std::filesystem;
 std::vector<fs::path> event_directories() {
     std::vector<fs::path> directories;
     for (const auto& entry : fs::directory_iterator(".")) {
+        // The listing knows the type of most entries; only a symbolic link is followed.
         std::error_code error;
-        const fs::file_status status = fs::status(entry.path(), error);
+        const bool directory = entry.is_directory(error);
         if (error && error != std::errc::no_such_file_or_directory) {
             throw fs::filesystem_error("status", entry.path(), error);
         }
-        if (fs::is_directory(status)) {  // an entry that vanished meanwhile is not one
+        if (directory) {  // an entry that vanished meanwhile is not one
             directories.push_back(entry.path());
         }
     }

@@ -204,6 +204,7 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                 }
             }
             changed_drivers.insert(&driver);
+            driver.results.emplace_back(index, &entry);
             if (best > 0) {
                 rounds[rounds_of.at(&driver)].entry = &entry;
             }

@@ -31,6 +31,9 @@ struct driver_standing : series_standing {
     // With a best-results rule: for every counted event, in order, whether that round was
     // dropped from `points`. Empty when every round counts.
     std::vector<bool> dropped;
+    // His scores, in event order: the index of each event in which he has one, and that score
+    // (in the event's table).
+    std::vector<std::pair<std::size_t, const score_entry*>> results;
 };
 
 struct team_standing : series_standing {

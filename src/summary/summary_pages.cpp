@@ -63,9 +63,7 @@ const char* const position_header = "<th><abbr title=Position>Pos</abbr>";
 // title and the class markers of his result, or the non-participant cell when he has no result
 // there. A round dropped from his total shows its points in parentheses, with the class "dropped"
 // and a word in the title.
-void append_event_cell(std::string& row, const event_result& event, const name_key& driver,
-                       bool dropped) {
-    const score_entry* entry = event.scores.find(driver);
+void append_event_cell(std::string& row, const score_entry* entry, bool dropped) {
     if (entry == nullptr) {
         row += "<td class=non-participant>";
         return;
@@ -205,12 +203,18 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                     row += "\">";
                     append_points_text(row, driver->points);
                     break;
-                case column_type::summary:
+                case column_type::summary: {
+                    auto result = driver->results.begin();
                     for (std::size_t index = 0; index < events.size(); ++index) {
-                        append_event_cell(row, events[index], driver->key,
+                        const score_entry* entry = nullptr;
+                        if (result != driver->results.end() && result->first == index) {
+                            entry = result++->second;
+                        }
+                        append_event_cell(row, entry,
                                           index < driver->dropped.size() && driver->dropped[index]);
                     }
                     break;
+                }
                 default:
                     break;
             }
