@@ -1,5 +1,6 @@
 #include "event_result/replay.h"
 
+#include <array>
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
@@ -94,22 +95,31 @@ replay read_replay(const std::filesystem::path& path) {
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         throw invalid("not a regular file");
     }
-    std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
+    // The header and the most records it can announce, read in one go straight into `bytes`
+    // (unbuffered); what lies after them is never read.
+    std::array<char, replay_header_size + 255 * replay_record_size> bytes;
+    std::ifstream file;
+    file.rdbuf()->pubsetbuf(nullptr, 0);
+    file.open(path, std::ios_base::in | std::ios_base::binary);
     if (!file) {
         throw invalid("cannot be opened");
     }
-    std::string header(replay_header_size, '\0');
-    if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
-        throw invalid(std::to_string(file.gcount()) + " bytes, shorter than the 80-byte header");
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const auto size = static_cast<std::size_t>(file.gcount());
+    if (file.bad()) {
+        throw invalid("cannot be opened");
     }
-    if (header.compare(0, 6, "LFSMPR") != 0) {
+    if (size < replay_header_size) {
+        throw invalid(std::to_string(size) + " bytes, shorter than the 80-byte header");
+    }
+    const std::string_view header(bytes.data(), replay_header_size);
+    if (header.substr(0, 6) != "LFSMPR") {
         throw invalid("does not start with LFSMPR");
     }
     const byte_view head(header);
     const std::size_t count = head.u8(75);
-    std::string records(count * replay_record_size, '\0');
-    if (!file.read(records.data(), static_cast<std::streamsize>(records.size()))) {
-        const auto room = static_cast<std::size_t>(file.gcount()) / replay_record_size;
+    if (size < replay_header_size + count * replay_record_size) {
+        const std::size_t room = (size - replay_header_size) / replay_record_size;
         throw invalid("announces " + std::to_string(count) + " results but holds room for only " +
                       std::to_string(room));
     }
@@ -121,7 +131,7 @@ replay read_replay(const std::filesystem::path& path) {
     r.track_id = head.text(32, 4);
     r.start_time = head.i32(36);
     r.records.reserve(count);
-    const std::string_view all(records);
+    const std::string_view all(bytes.data() + replay_header_size, count * replay_record_size);
     for (std::size_t i = 0; i < count; ++i) {
         r.records.push_back(
             parse_record(byte_view(all.substr(i * replay_record_size, replay_record_size))));
