@@ -18,6 +18,9 @@ void add_item(score_entry& entry, const name_key& driver, points_value points,
         throw std::runtime_error("points overflow for " + driver.display);
     }
     entry.points = *total;
+    if (entry.breakdown.empty()) {
+        entry.breakdown.reserve(4);  // room for the usual items at once: position, bonuses, change
+    }
     entry.breakdown.push_back({points, std::move(reason)});
 }
 

@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace {
 
@@ -128,8 +127,8 @@ private:
 // moved (the others keep their order among themselves), so they alone are sorted, and then merged
 // with the others: far less work than sorting the whole ranking after every event.
 template <class Standing>
-void sort_ranking(std::vector<const Standing*>& ranking,
-                  const std::unordered_set<const Standing*>& changed) {
+void sort_ranking(std::vector<const Standing*>& ranking, std::vector<const Standing*>& changed) {
+    std::sort(changed.begin(), changed.end());
     struct placed {
         const Standing* standing;
         std::size_t before;  // its place before the event: decides between equal standings
@@ -144,7 +143,8 @@ void sort_ranking(std::vector<const Standing*>& ranking,
     std::vector<placed> moved;
     kept.reserve(ranking.size());
     for (std::size_t i = 0; i < ranking.size(); ++i) {
-        (changed.count(ranking[i]) != 0 ? moved : kept).push_back({ranking[i], i});
+        const bool has_changed = std::binary_search(changed.begin(), changed.end(), ranking[i]);
+        (has_changed ? moved : kept).push_back({ranking[i], i});
     }
     std::sort(moved.begin(), moved.end(), goes_first);
     std::size_t next = 0;
@@ -182,8 +182,8 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
     std::vector<driver_rounds> rounds;
     std::unordered_map<const driver_standing*, std::size_t> rounds_of;
     const auto best = static_cast<std::size_t>(std::max(best_results, 0));
-    std::unordered_set<const driver_standing*> changed_drivers;
-    std::unordered_set<const team_standing*> changed_teams;
+    std::vector<const driver_standing*> changed_drivers;  // in this event
+    std::vector<const team_standing*> changed_teams;
     for (std::size_t index = 0; index < events.size(); ++index) {
         const event_result& event = events[index];
         changed_drivers.clear();
@@ -203,7 +203,7 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                     }
                 }
             }
-            changed_drivers.insert(&driver);
+            changed_drivers.push_back(&driver);
             driver.results.emplace_back(index, &entry);
             if (best > 0) {
                 rounds[rounds_of.at(&driver)].entry = &entry;
@@ -219,7 +219,7 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                     team->name = *driver.team;
                     result.team_ranking.push_back(team);
                 }
-                changed_teams.insert(team);
+                changed_teams.push_back(team);
             }
 
             if (!add_result(driver, entry)) {
@@ -236,7 +236,7 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                 throw std::runtime_error("points overflow for " + each.driver->key.display);
             }
             if (*total != each.driver->points) {
-                changed_drivers.insert(each.driver);
+                changed_drivers.push_back(each.driver);
             }
             each.driver->points = *total;
         }
