@@ -116,6 +116,7 @@ race_result build_race_result(const options::option_set& options, const replay& 
     result.grid_size = race.grid_size;
     result.race_length = race_length_text(race.race_length_code);
     result.results.reserve(race.records.size());
+    result.seen.reserve(race.records.size());
 
     std::vector<race_row> penalised;
     for (const replay_record& record : race.records) {
@@ -170,6 +171,9 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
                       const replay& session) {
     qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
     qualifying.track_ids.insert(session.track_id);
+    qualifying.results.reserve(qualifying.results.size() + session.records.size());
+    qualifying.seen.reserve(qualifying.seen.size() + session.records.size());
+    qualifying.ranks.reserve(qualifying.ranks.size() + session.records.size());
 
     for (const replay_record& record : session.records) {
         name_key key = make_name_key(record.user_name);
