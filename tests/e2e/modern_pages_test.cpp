@@ -80,7 +80,8 @@ chart_markup read_chart(std::string_view svg) {
         if (svg[i] != '<') {
             const std::size_t end = std::min(svg.find('<', i), svg.size());
             const std::string text = decoded_text(svg.substr(i, end - i), chart.faults);
-            const std::string_view parent = open.empty() ? "" : open.back().name;
+            const std::string_view parent =
+                open.empty() ? std::string_view() : std::string_view(open.back().name);
             if (parent == "text" || parent == "title" || parent == "desc") {
                 chart.texts.push_back(text);
             } else if (!std::all_of(text.begin(), text.end(),
