@@ -24,20 +24,6 @@ using ::text_of;  // the fraction form; the overloads below add the value types
 namespace fs = std::filesystem;
 using options::option_set;
 
-// Makes `directory` the working directory while it lives.
-class working_directory {
-public:
-    explicit working_directory(const fs::path& directory) : saved(fs::current_path()) {
-        fs::current_path(directory);
-    }
-    ~working_directory() { fs::current_path(saved); }
-    working_directory(const working_directory&) = delete;
-    working_directory& operator=(const working_directory&) = delete;
-
-private:
-    fs::path saved;
-};
-
 std::string text_of(const options::scoring_positions& table) {
     std::string text = table.reduced ? " (reduced)" : "";
     for (const points_value& points : table.points) {

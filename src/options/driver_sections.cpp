@@ -32,15 +32,6 @@ std::string ascii_lower_case(std::string text) {
     return text;
 }
 
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view white_space = " \t\n\v\f\r";
-    const auto first = text.find_first_not_of(white_space);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(white_space) - first + 1);
-}
-
 // Reads the entries of one section, each with the place it was written for its messages.
 class section_reader {
 public:

@@ -15,20 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace pt = boost::property_tree;
 
-// Makes `directory` the working directory while it lives: included files are found there.
-class working_directory {
-public:
-    explicit working_directory(const fs::path& directory) : saved(fs::current_path()) {
-        fs::current_path(directory);
-    }
-    ~working_directory() { fs::current_path(saved); }
-    working_directory(const working_directory&) = delete;
-    working_directory& operator=(const working_directory&) = delete;
-
-private:
-    fs::path saved;
-};
-
 pt::ptree parsed(const std::string& text) {
     std::istringstream in(text);
     pt::ptree tree;

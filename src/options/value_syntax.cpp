@@ -172,15 +172,6 @@ std::istream& read_point(std::istream& in, points_value& value, int& decimal_pla
     return in;
 }
 
-std::string trimmed(std::string text) {
-    constexpr std::string_view white_space = " \t\n\v\f\r";
-    const auto first = text.find_first_not_of(white_space);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(white_space) - first + 1);
-}
-
 struct table_scan {
     table_reading reading;
     bool cut_by_end = false;  // an element failed because the text ended inside it
@@ -203,7 +194,7 @@ table_scan scan_table(std::string_view text) {
         }
         if (decimal_places >= 2) {
             const auto end = static_cast<std::size_t>(in.tellg());
-            result.long_decimals.push_back(trimmed(std::string(text.substr(start, end - start))));
+            result.long_decimals.emplace_back(trimmed(text.substr(start, end - start)));
         }
         result.table.points.push_back(value);
         if (in.get() != ',') {
@@ -219,6 +210,15 @@ table_scan scan_table(std::string_view text) {
 }
 
 }  // namespace
+
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view white_space = " \t\n\v\f\r";
+    const auto first = text.find_first_not_of(white_space);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(white_space) - first + 1);
+}
 
 std::istream& operator>>(std::istream& in, point_type& value) {
     int decimal_places = 0;

@@ -58,6 +58,9 @@ std::istream& operator>>(std::istream& in, shared_points_mode& mode);
 // word + line feed to `error_stream` and fails.
 std::istream& operator>>(std::istream& in, column_list& list);
 
+// `text` without the white space (space, tab, line ends) around it.
+std::string_view trimmed(std::string_view text);
+
 // A table as it is written back in messages: "20,15,1", "1/2,1/4"; "nothing" when empty.
 std::string table_text(const scoring_positions& table);
 

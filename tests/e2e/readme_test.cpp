@@ -68,20 +68,6 @@ std::vector<conf_example> conf_examples() {
     return examples;
 }
 
-// Makes `directory` the working directory while it lives.
-class working_directory {
-public:
-    explicit working_directory(const fs::path& directory) : saved(fs::current_path()) {
-        fs::current_path(directory);
-    }
-    ~working_directory() { fs::current_path(saved); }
-    working_directory(const working_directory&) = delete;
-    working_directory& operator=(const working_directory&) = delete;
-
-private:
-    fs::path saved;
-};
-
 // What reading `text` as the championship's "rostrum.conf" says, one message per entry.
 std::vector<std::string> messages_of(const std::string& text) {
     const temp_dir dir;

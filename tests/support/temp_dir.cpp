@@ -62,3 +62,10 @@ bool file_arrival_time_known() {
     std::filesystem::last_write_time(file, long_ago);
     return input_time(file) > long_ago;
 }
+
+working_directory::working_directory(const std::filesystem::path& directory)
+    : saved(std::filesystem::current_path()) {
+    std::filesystem::current_path(directory);
+}
+
+working_directory::~working_directory() { std::filesystem::current_path(saved); }

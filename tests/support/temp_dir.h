@@ -19,6 +19,18 @@ private:
     std::filesystem::path dir;
 };
 
+// Makes `directory` the working directory while it lives.
+class working_directory {
+public:
+    explicit working_directory(const std::filesystem::path& directory);
+    ~working_directory();
+    working_directory(const working_directory&) = delete;
+    working_directory& operator=(const working_directory&) = delete;
+
+private:
+    std::filesystem::path saved;
+};
+
 // Writes `bytes` to a file, creating its parent directories. Throws on failure.
 void write_file(const std::filesystem::path& path, std::string_view bytes);
 
