@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <streambuf>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "console/console.h"
@@ -39,23 +40,29 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
-// One call of a harness: in its scratch folder, with the console streams silenced (and given
-// back afterwards, for the unit tests that call the harnesses).
+// One call of a harness: in its scratch folder, with the console streams silenced. The working
+// directory and the streams are given back afterwards, so that the fuzzer finds its files by
+// relative paths and the unit tests that call the harnesses are undisturbed.
 class harness_run {
 public:
     explicit harness_run(const temp_dir& folder)
-        : saved_error(error_stream.rdbuf(&silence)), saved_log(log_stream.rdbuf(&silence)) {
+        : saved_directory(fs::current_path()),
+          saved_error(error_stream.rdbuf(&silence)),
+          saved_log(log_stream.rdbuf(&silence)) {
         fs::current_path(folder.path());
     }
     ~harness_run() {
         error_stream.rdbuf(saved_error);
         log_stream.rdbuf(saved_log);
+        std::error_code ignored;
+        fs::current_path(saved_directory, ignored);
     }
     harness_run(const harness_run&) = delete;
     harness_run& operator=(const harness_run&) = delete;
 
 private:
     null_buffer silence;
+    fs::path saved_directory;
     std::streambuf* saved_error;
     std::streambuf* saved_log;
 };
@@ -68,6 +75,13 @@ public:
 private:
     null_buffer sink;
 };
+
+// Writes the file anew. (Truncating and rewriting a file makes ext4 flush it to disk at close,
+// ten times slower than the harness itself.)
+void write_new_file(const fs::path& path, std::string_view bytes) {
+    fs::remove(path);
+    write_file(path, bytes);
+}
 
 void expect(bool condition, const char* what) {
     if (!condition) {
@@ -102,7 +116,7 @@ bool is_utf8(std::string_view text) {
 void run_replay(std::string_view bytes) {
     static const temp_dir folder;
     const harness_run run(folder);
-    write_file("replay.mpr", bytes);
+    write_new_file("replay.mpr", bytes);
 
     const std::size_t count =
         bytes.size() > 75 ? static_cast<unsigned char>(bytes[75]) : std::size_t{0};
@@ -152,13 +166,20 @@ void run_codec(std::string_view bytes) {
     static const temp_dir folder;
     const harness_run run(folder);
 
+    // A caret before a byte that is no escape copies that byte as it is, so only a text without
+    // a caret before a non-ASCII byte must decode to UTF-8.
+    bool copies_raw_bytes = false;
+    for (std::size_t caret = bytes.find('^'); caret != std::string_view::npos && !copies_raw_bytes;
+         caret = bytes.find('^', caret + 1)) {
+        copies_raw_bytes = caret + 1 < bytes.size() && (bytes[caret + 1] & 0x80) != 0;
+    }
     std::string decoded;
     lfs_codec::decode(bytes, decoded);
-    expect(is_utf8(decoded), "decoded text is UTF-8");
+    expect(copies_raw_bytes || is_utf8(decoded), "decoded text is UTF-8");
     for (const char letter : std::string_view("LGCJETBHSK")) {
         const std::string switched = std::string{'^', letter} + std::string(bytes);
         lfs_codec::decode(switched, decoded);
-        expect(is_utf8(decoded), "decoded text is UTF-8 in every code page");
+        expect(copies_raw_bytes || is_utf8(decoded), "decoded text is UTF-8 in every code page");
 
         const lfs_codec::codepage::base* page = lfs_codec::codepage::select(letter);
         expect(page != nullptr, "every selector letter names a code page");
@@ -213,7 +234,7 @@ void check_options(const options::option_set& set) {
 void run_config(std::string_view bytes) {
     static const temp_dir folder;
     const harness_run run(folder);
-    write_file("rostrum.conf", bytes);
+    write_new_file("rostrum.conf", bytes);
 
     options::option_set global;
     if (succeeds([&] { options::read_options_file(global, "rostrum.conf"); })) {

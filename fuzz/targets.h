@@ -10,7 +10,9 @@
 // Each harness makes a scratch folder of its own under the system's temporary directory once per
 // process and runs in it as the working directory (a fuzzed configuration can name any path);
 // the folder is removed when the process ends. While a harness runs, `error_stream` and
-// `log_stream` write into a null buffer.
+// `log_stream` write into a null buffer; both and the working directory are given back when it
+// returns or throws. (A crash ends the process inside the scratch folder: give the fuzzer an
+// absolute -artifact_prefix.)
 //
 // What the program reports as an error (the std::runtime_error family: std::range_error, file
 // system and INFO parser errors) is an expected outcome of a damaged input; its message must not

@@ -28,16 +28,20 @@ harnesses=${*:-replay codec config template event}
 # Runs of the fixed short fuzzing per harness: together a few minutes on one core.
 fixed_runs() {
     case $1 in
-        replay) echo 60000 ;;
-        codec) echo 40000 ;;
-        config) echo 40000 ;;
+        replay) echo 150000 ;;
+        codec) echo 200000 ;;
+        config) echo 15000 ;;
         template) echo 150000 ;;
         event) echo 12000 ;;
         *) echo "unknown harness $1" >&2; exit 2 ;;
     esac
 }
 
-# The harnesses change their working directory: every path given to them is absolute.
+# The harnesses write their scratch files under the temporary folder: in memory where there is
+# one. A crash ends a harness inside its scratch folder: every path given to it is absolute.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    export TMPDIR=/dev/shm
+fi
 out=$root/build-fuzz
 mkdir -p "$out/logs"
 
