@@ -1,6 +1,8 @@
 #include "targets.h"
 
 #include <algorithm>
+#include <boost/property_tree/info_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,6 +27,7 @@
 #include "lfs_codec/name_key.h"
 #include "main/standings.h"
 #include "options/config_file.h"
+#include "options/info_scan.h"
 #include "options/option_set.h"
 #include "summary/summary_pages.h"
 #include "support/temp_dir.h"
@@ -213,8 +216,7 @@ void run_codec(std::string_view bytes) {
     }
 }
 
-// A configuration file holding the bytes, read as the championship's file over the defaults and
-// then as an event's file over the result (or over the defaults when the first reading failed).
+// What every option set read without error holds.
 void check_options(const options::option_set& set) {
     for (const options::scoring_positions* table :
          {&set.race_points, &set.qualifying_points, &set.grid_points}) {
@@ -231,10 +233,45 @@ void check_options(const options::option_set& set) {
     }
 }
 
+std::size_t entry_count(const boost::property_tree::ptree& tree) {
+    std::size_t count = 0;
+    for (const auto& entry : tree) {
+        count += 1 + entry_count(entry.second);
+    }
+    return count;
+}
+
+// The scan of the configuration's bounds must follow the INFO reader through all it accepts:
+// where the scan gave up early, the reader would open the files named by later "#include" lines
+// unchecked (a device there would never end). It must also find every entry where the reader
+// creates it, or warnings lose their line numbers.
+void check_scan_follows_reader(std::string_view text) {
+    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+    if (text.substr(0, byte_order_mark.size()) == byte_order_mark) {
+        text.remove_prefix(byte_order_mark.size());
+    }
+    options::info_scan scan;
+    if (!succeeds([&] { scan = options::scan_info(text, "rostrum.conf"); })) {
+        return;  // refused by a bound: the reader never reads it
+    }
+    std::istringstream in{std::string(text)};
+    boost::property_tree::ptree tree;
+    try {
+        boost::property_tree::read_info(in, tree);
+    } catch (const boost::property_tree::info_parser_error&) {
+        return;
+    }
+    expect(scan.complete, "the scan reads every text the reader accepts");
+    expect(entry_count(tree) == scan.entries.size(), "the scan finds every entry of the reader");
+}
+
+// A configuration file holding the bytes, read as the championship's file over the defaults and
+// then as an event's file over the result (or over the defaults when the first reading failed).
 void run_config(std::string_view bytes) {
     static const temp_dir folder;
     const harness_run run(folder);
     write_new_file("rostrum.conf", bytes);
+    check_scan_follows_reader(bytes);
 
     options::option_set global;
     if (succeeds([&] { options::read_options_file(global, "rostrum.conf"); })) {
