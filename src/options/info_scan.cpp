@@ -263,11 +263,10 @@ void collect_places(const pt::ptree& tree, const info_scan& scan, std::size_t& n
 
 std::string read_at_most(std::istream& in, std::size_t limit) {
     std::string text;
-    std::vector<char> buffer(std::size_t{1} << 16);
+    char buffer[4096];
     while (text.size() < limit && in) {
-        in.read(buffer.data(),
-                static_cast<std::streamsize>(std::min(buffer.size(), limit - text.size())));
-        text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        in.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, limit - text.size())));
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
     }
     return text;
 }
