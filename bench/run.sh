@@ -1,82 +1,151 @@
 #!/bin/sh
-# Generates a large championship with the replay fixture tool and times two runs of rostrum on
-# it: the first writes every page, the second finds the event pages up to date.
+# Times rostrum on generated championships against a plain program that only reads the run's
+# input files and writes as many bytes into as many files as the run writes.
 #
-#   bench/run.sh [EVENTS]      (default 500 events: two qualifying replays and a race of 40
-#                               drivers each, drawn from a pool of 300, every bonus configured)
+#   bench/run.sh [EVENTS...]      (default: 50 500 5000)
+#   BENCH_DATA=/dev/shm/rostrum-bench bench/run.sh     (the seasons in memory: no disk waits)
+#
+# For each size, two seasons (fixed seed): "all-bonuses" (every points table and bonus with a
+# sharing mode, teams, penalties, a points change) and "best+data" (the same with dropped rounds,
+# best-results at 80% of the events, and season.json and series.csv: bench/second-variant.conf).
+# Seasons are generated once and kept under build-release/bench-data/, or $BENCH_DATA (the folder
+# name holds the size, the variant, the seed and a checksum of the generator's sources); delete it
+# to start over.
 set -eu
 cd "$(dirname "$0")/.."
-events=${1:-500}
-scripts/need-packages.sh cmake make g++ libboost-dev time
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DROSTRUM_TESTS=OFF >/dev/null
-cmake --build build-release -j"$(nproc)" --target rostrum make_replay >/dev/null
-tool=$(pwd)/build-release/tools/make_replay
-program=$(pwd)/build-release/rostrum
-dir=$(pwd)/build-release/bench
-rm -rf "$dir"
-mkdir -p "$dir"
+root=$(pwd)
+sizes=${*:-50 500 5000}
+seed=42
+build=$root/build-release
+data=${BENCH_DATA:-$build/bench-data}
 
-echo "generating $events events in $dir"
-awk -v events="$events" -v dir="$dir" 'BEGIN {
-    srand(42)
-    pool = 300; field = 40
-    conf = dir "/rostrum.conf"
-    print "points\n{" > conf
-    print "    race 25,18,15,12,10,8,6,4,2,1" > conf
-    print "    qualifying 3,2,1" > conf
-    print "    grid 1/2,1/4" > conf
-    print "    fastest-lap 1" > conf
-    print "    fastest-qualifier 1" > conf
-    print "    fastest-qualifier-to-finish 1/2" > conf
-    print "    highest-climber 2" > conf
-    print "    highest-climber-with-qualifying-time 1" > conf
-    print "    highest-climber-from-qualifying-position 1" > conf
-    print "    shared-points-mode divide-between\n}" > conf
-    print "teams\n{" > conf
-    for (t = 0; t < 30; t++) {
-        printf "    \"Team %d\"\n    {\n", t > conf
-        for (m = 0; m < 4; m++) printf "        driver%d \"\"\n", t * 10 + m > conf
-        print "    }" > conf
-    }
-    print "}\npenalties\n{\n    driver7 5\n    driver13 dsq\n    driver21 hide\n}" > conf
-    print "modify-points\n{\n    driver3 \"-2 unsafe rejoin\"\n}" > conf
-    close(conf)
-    for (e = 1; e <= events; e++) {
-        event = sprintf("%s/event%03d", dir, e)
-        system("mkdir -p " event)
-        # Pick the field: 40 distinct drivers of the pool.
-        for (i = 0; i < pool; i++) picked[i] = 0
-        for (n = 0; n < field; ) { d = int(rand() * pool); if (!picked[d]) { picked[d] = 1; ids[n++] = d } }
-        start = 1600000000 + e * 604800
-        for (q = 1; q <= 2; q++) {
-            file = sprintf("%s/q%d.mpr.txt", event, q)
-            printf "track BL1\nstart %d\n", start - 7200 + q * 1800 > file
-            for (n = 0; n < field; n++) best[n] = 60000 + int(rand() * 5000)
-            # qualifying replays list drivers by best lap
-            for (n = 0; n < field; n++) order[n] = n
-            for (a = 1; a < field; a++) { v = order[a]; b = a - 1; while (b >= 0 && best[order[b]] > best[v]) { order[b + 1] = order[b]; b-- } order[b + 1] = v }
-            for (n = 0; n < field; n++) { d = ids[order[n]]; printf "driver ^%dDriver %d | driver%d | XRT | 0 | 0 | %d\n", d % 10, d, d, best[order[n]] > file }
-            close(file)
-        }
-        file = event "/race.mpr.txt"
-        printf "track BL1\nstart %d\nlength 10\ngrid %d\n", start, field > file
-        total = 610000
-        for (n = 0; n < field; n++) {
-            d = ids[n]; total += int(rand() * 3000)
-            laps = n < field - 3 ? 10 : 9
-            printf "driver ^%dDriver %d | driver%d | XRT | %d | %d | %d | %d | 0 | %d | %d\n", d % 10, d, d, laps, total, 60000 + int(rand() * 4000), 1 + int(rand() * field), (d % 7 == 0) ? 20 : 0, 0 > file
-        }
-        close(file)
-    }
-}'
-find "$dir" -name '*.mpr.txt' | while read -r description; do
-    "$tool" "$description" "${description%.txt}"
-    rm "$description"
+scripts/need-packages.sh cmake make g++ libboost-dev
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DROSTRUM_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target rostrum generate_season plain_io time_run >/dev/null
+rostrum=$build/rostrum
+generate=$build/bench/generate_season
+plain=$build/bench/plain_io
+timer=$build/bench/time_run
+sources=$(cat bench/generate_season.cpp tests/support/replay_writer.cpp bench/second-variant.conf |
+          cksum | cut -d' ' -f1)
+
+# season_folder EVENTS VARIANT: the cache folder of one season (the championship is its "season").
+season_folder() {
+    echo "$data/$2-$1-seed$seed-$sources"
+}
+
+# generate EVENTS VARIANT: generates the season unless it is cached.
+generate() {
+    folder=$(season_folder "$1" "$2")
+    [ -d "$folder/season" ] && return
+    echo "generating $1 events ($2) into $folder"
+    rm -rf "$data/$2-$1-seed$seed-"*  # an earlier generator's season
+    mkdir -p "$folder"
+    case $2 in
+        all-bonuses) "$generate" --seed $seed "$1" "$folder/season.part" ;;
+        best+data) "$generate" --seed $seed --best-results $(($1 * 4 / 5)) \
+                       --append bench/second-variant.conf "$1" "$folder/season.part" ;;
+    esac
+    mv "$folder/season.part" "$folder/season"
+}
+
+# measure TIMES OUTPUT PROGRAM [ARGUMENT...]: runs the program once in the current folder and adds
+# "wall-microseconds max-RSS-KiB processor-microseconds" to the file TIMES; its console text goes
+# to OUTPUT. The data written before (by the run before) goes to the disk first, so that its
+# writing does not slow this run.
+measure() {
+    times=$1 output=$2
+    shift 2
+    sync
+    if ! "$timer" -o "$output" "$@" >>"$times"; then
+        echo "failed: $* (in $(pwd)); its output, $output:" >&2
+        cat "$output" >&2
+        exit 1
+    fi
+}
+
+# median FILE [COLUMN]: the median of a column (default the first), in milliseconds.
+median() {
+    sort -n -k"${2:-1}" "$1" | awk -v column="${2:-1}" '{ v[NR] = $column } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f", m / 1000 }'
+}
+
+# kept_pages OUTPUT: how many event pages the run in the current folder found up to date, from its
+# console text OUTPUT or, after a clean run, its log.
+kept_pages() {
+    if [ -s "$1" ]; then log=$1; else log=rostrum.log; fi
+    cat "$log" 2>/dev/null | grep -c 'not overwriting' || true
+}
+
+# bench_line EVENTS VARIANT REPETITIONS: prints the season's line of the table.
+bench_line() {
+    folder=$(season_folder "$1" "$2")
+    cd "$folder/season"
+    rm -f "$folder"/*.times
+    # A first full run and an up-to-date one warm the file cache and leave the files the plain
+    # passes learn their list and sizes from.
+    touch rostrum.conf
+    measure "$folder/warm.times" "$folder/full.out" "$rostrum"
+    kept_by_full=$(kept_pages "$folder/full.out")
+    sizes_line=$("$plain" learn . "$folder/plain" "$folder/full.list")
+    measure "$folder/warm.times" "$folder/up-to-date.out" "$rostrum"
+    "$plain" learn . "$folder/plain" "$folder/summary.list" >/dev/null
+    pages=$(grep -c '^page ' "$folder/full.list")
+    kept=$(kept_pages "$folder/up-to-date.out")
+    if [ "$kept_by_full" -ne 0 ] || [ "$kept" -ne "$pages" ]; then
+        echo "warning: of $pages event pages the full run kept $kept_by_full and the up-to-date" \
+             "run $kept ($folder)" >&2
+    fi
+    run=1
+    while [ $run -le "$3" ]; do
+        touch rostrum.conf  # every event page out of date
+        measure "$folder/full.times" "$folder/full.out" "$rostrum"
+        measure "$folder/up-to-date.times" "$folder/up-to-date.out" "$rostrum"
+        measure "$folder/plain-full.times" /dev/null "$plain" full "$folder/full.list"
+        measure "$folder/plain-summary.times" /dev/null "$plain" summary "$folder/summary.list"
+        run=$((run + 1))
+    done
+    cd "$root"
+    full=$(median "$folder/full.times")
+    up_to_date=$(median "$folder/up-to-date.times")
+    plain_full=$(median "$folder/plain-full.times")
+    plain_summary=$(median "$folder/plain-summary.times")
+    cpu_full=$(median "$folder/full.times" 3)
+    cpu_up_to_date=$(median "$folder/up-to-date.times" 3)
+    peak=$(cat "$folder/full.times" "$folder/up-to-date.times" | sort -n -k2 | tail -n 1 | cut -d' ' -f2)
+    echo "$1 $2 $full $up_to_date $plain_full $plain_summary $peak $cpu_full $cpu_up_to_date" \
+         "$sizes_line" | awk '{
+        printf "%6d %-11s %8.1f %10.1f %10.1f %13.1f %6.2f %12.2f %8.1f %8.1f %9.1f %5.1f %6.1f\n",
+               $1, $2, $3, $4, $5, $6, $3 / $5, $4 / $6, $7 / 1024, $8, $9, $13 / 1e6, $18 / 1e6 }'
+}
+
+for events in $sizes; do
+    for variant in all-bonuses best+data; do
+        generate "$events" "$variant"
+    done
 done
 
-cd "$dir"
-for run in first second; do
-    /usr/bin/time -f "$run run: %e s wall, %M KiB peak memory" "$program" </dev/null >/dev/null 2>"$dir/../bench-$run.err" || true
-    tail -n 1 "$dir/../bench-$run.err"
+cat <<HEADER
+
+rostrum $(git describe --always --dirty 2>/dev/null || echo "(no git)") on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), seasons in $data
+Medians of 5 repetitions (3 from 5000 events) in wall milliseconds, and their ratios:
+  full           rostrum's run after rostrum.conf was touched: every page rewritten
+  up-to-date     rostrum's run right after it: every event page up to date
+  plain-full     the plain pass of a full run: reads every input, writes every page and summary
+                 file (as many bytes into as many files)
+  plain-summary  the plain pass of an up-to-date run: reads every input, writes the summary files
+  x-full         full / plain-full
+  x-up-to-date   up-to-date / plain-summary
+  peak-MiB       rostrum's peak memory (the largest maximum resident set size of its runs)
+  cpu-full       rostrum's processor time (user and system) in the full run, ms: steadier than the
+                 wall time on a busy machine; cpu-utd: the same of the up-to-date run
+  in-MB, out-MB  MB read (replays, rostrum.conf) and written (pages, summary files, log), full run
+events variant         full up-to-date plain-full plain-summary x-full x-up-to-date peak-MiB cpu-full  cpu-utd in-MB out-MB
+HEADER
+for events in $sizes; do
+    repetitions=5
+    [ "$events" -ge 5000 ] && repetitions=3
+    for variant in all-bonuses best+data; do
+        bench_line "$events" "$variant" "$repetitions"
+    done
 done
-echo "pages: $(find . -name '*.html' | wc -l), log lines: $(wc -l < rostrum.log)"
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

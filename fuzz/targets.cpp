@@ -155,8 +155,8 @@ void run_replay(std::string_view bytes) {
     event.qualifying = new_qualifying_result();
     merge_qualifying(*event.qualifying, *options, session);
     merge_qualifying(*event.qualifying, *options, session);
-    expect(event.qualifying->best_laps.size() == event.qualifying->results.size(),
-           "every classified qualifier has one best lap");
+    expect(event.qualifying->ranks.size() == event.qualifying->results.size(),
+           "every classified qualifier has one rank");
     award_points(event);
     discarding_stream page;
     write_qualifying_page(event, page);

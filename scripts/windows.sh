@@ -5,7 +5,7 @@
 # rostrum.exe and console_test_driver.exe through Wine.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/need-packages.sh cmake make g++ libboost-dev libgtest-dev googletest \
+scripts/need-packages.sh cmake make g++ libboost-dev nlohmann-json3-dev libgtest-dev tidy googletest \
     g++-mingw-w64-x86-64 wine64
 
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release

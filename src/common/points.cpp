@@ -32,6 +32,12 @@ std::optional<points_value> checked_sum(points_value a, points_value b) {
     return make_points(numerator, std::int64_t{a.denominator()} * b.denominator());
 }
 
+std::optional<points_value> checked_difference(points_value a, points_value b) {
+    const std::int64_t numerator =
+        std::int64_t{a.numerator()} * b.denominator() - std::int64_t{b.numerator()} * a.denominator();
+    return make_points(numerator, std::int64_t{a.denominator()} * b.denominator());
+}
+
 std::optional<points_value> checked_quotient(points_value a, std::int32_t divisor) {
     return make_points(a.numerator(), std::int64_t{a.denominator()} * divisor);
 }

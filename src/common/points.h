@@ -20,6 +20,9 @@ std::optional<points_value> make_points(std::int64_t numerator, std::int64_t den
 // a + b, exactly.
 std::optional<points_value> checked_sum(points_value a, points_value b);
 
+// a - b, exactly.
+std::optional<points_value> checked_difference(points_value a, points_value b);
+
 // a / divisor, exactly. Precondition: divisor > 0.
 std::optional<points_value> checked_quotient(points_value a, std::int32_t divisor);
 

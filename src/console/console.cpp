@@ -82,12 +82,15 @@ public:
     ~initial_cerrbuf() override;
 
     std::stringbuf* log_buffer_ptr() { return &log_buffer; }
+    bool has_switched() const { return switched; }
+    void skip_log_file() { log_file_wanted = false; }
 
 protected:
     int_type overflow(int_type c) override;
 
 private:
     bool switched = false;
+    bool log_file_wanted = true;  // cleared by skip_log_file
     std::stringbuf log_buffer{std::ios_base::out};
 };
 
@@ -104,7 +107,7 @@ std::ostream log_stream(initial_buffer.log_buffer_ptr());
 namespace {
 
 initial_cerrbuf::~initial_cerrbuf() {
-    if (switched) {
+    if (switched || !log_file_wanted) {
         return;
     }
     // Failures to create or write the log file are silent.
@@ -135,6 +138,19 @@ initial_cerrbuf::int_type initial_cerrbuf::overflow(int_type c) {
 }  // namespace
 
 void set_up_console() { console_platform::set_up(); }
+
+std::vector<std::filesystem::path> program_arguments(int argc, char** argv) {
+    return console_platform::arguments(argc, argv);
+}
+
+void write_output(std::string_view text) {
+    wcout_buffer.sputn(text.data(), static_cast<std::streamsize>(text.size()));
+    wcout_buffer.pubsync();
+}
+
+void skip_log_file() { initial_buffer.skip_log_file(); }
+
+bool error_stream_written() { return initial_buffer.has_switched(); }
 
 void wait_for_enter(bool exiting) {
     error_stream << (exiting ? "Press enter to exit" : "Press enter to continue") << std::flush;

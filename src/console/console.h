@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The program's two output streams. Both take UTF-8 text.
 //
@@ -18,6 +19,23 @@ extern std::ostream log_stream;    // progress text
 
 // Prepares the console for UTF-8 output. The program calls it first, before writing anything.
 void set_up_console();
+
+// The program's arguments after its name, as paths. `argc` and `argv` are main's; on Windows they
+// are not used: the arguments are read from the wide command line, so that names outside the
+// ANSI code page arrive whole.
+std::vector<std::filesystem::path> program_arguments(int argc, char** argv);
+
+// Writes UTF-8 text to standard output and flushes it, whatever `log_stream` does: for the answer
+// of a program run that prints information instead of processing a championship.
+void write_output(std::string_view text);
+
+// The program ends without writing "rostrum.log" (and without touching one that exists), even
+// when nothing was written to `error_stream`.
+void skip_log_file();
+
+// Whether anything has been written to `error_stream` so far (so the console shows everything and
+// no log file will be written).
+bool error_stream_written();
 
 // Writes "Press enter to exit" (exiting) or "Press enter to continue" to `error_stream`, then
 // reads standard input up to a line feed, its end or an input error.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // What the console module needs from the operating system. console_posix.cpp and
 // console_win32.cpp implement it; nothing else in the program knows the platform's console.
@@ -21,6 +22,10 @@ int flush(target to);
 
 // Reads one character of standard input; false at its end or on an input error.
 bool read_input_char(char32_t& c);
+
+// The program's arguments after its name, as paths (main's `argc` and `argv` where they are the
+// platform's own text).
+std::vector<std::filesystem::path> arguments(int argc, char** argv);
 
 // A path's native text as UTF-8.
 std::string path_to_utf8(const std::filesystem::path& path);

@@ -63,6 +63,10 @@ bool read_input_char(char32_t& c) {
     return true;
 }
 
+std::vector<std::filesystem::path> arguments(int argc, char** argv) {
+    return std::vector<std::filesystem::path>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 std::string path_to_utf8(const std::filesystem::path& path) { return path.string(); }
 
 }  // namespace console_platform

@@ -10,9 +10,11 @@
 namespace {
 
 process_result run_driver(const temp_dir& dir, const std::string& scenario,
-                          const std::string& input = "") {
+                          const std::string& input = "",
+                          const std::vector<std::string>& arguments = {}) {
     std::vector<std::string> command = programs().console_test_driver;
     command.push_back(scenario);
+    command.insert(command.end(), arguments.begin(), arguments.end());
     return run_process(command, dir.path(), input);
 }
 
@@ -41,6 +43,39 @@ TEST(console_process, first_error_moves_held_progress_text_to_the_console) {
 TEST(console_process, no_log_file_after_an_error) {
     const temp_dir dir;
     run_driver(dir, "warning");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "rostrum.log"));
+}
+
+TEST(console_process, output_goes_to_standard_output_and_skipping_the_log_file_keeps_an_old_one) {
+    const temp_dir dir;
+    write_file(dir.path() / "rostrum.log", "kept\n");
+    const auto result = run_driver(dir, "output");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.out, console_text("r\xC3\xA9sum\xC3\xA9 \xF0\x9F\x98\x80\n"));
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read_file(dir.path() / "rostrum.log"), "kept\n");
+    const temp_dir fresh;
+    run_driver(fresh, "output");
+    EXPECT_FALSE(std::filesystem::exists(fresh.path() / "rostrum.log"));
+}
+
+TEST(console_process, error_stream_written_after_the_first_error_text) {
+    const temp_dir dir;
+    const auto result = run_driver(dir, "written");
+    EXPECT_EQ(result.out, console_text("no\nyes\n"));
+    EXPECT_EQ(result.err, console_text("warning\n"));
+}
+
+// On Windows the arguments come from the wide command line: through the ANSI code page (1252
+// under Wine here) they would arrive as "Lódz" and "?5?".
+TEST(console_process, arguments_arrive_whole_as_utf8) {
+    const temp_dir dir;
+    const std::string lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA";  // Łódź
+    const std::string round5 = "\xE7\xAC\xAC" "5\xE6\x88\xA6";  // 第5戦
+    const auto result = run_driver(dir, "arguments", "", {lodz, round5, "two words", "", "--help"});
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.out, console_text(lodz + "\n" + round5 + "\ntwo words\n\n--help\n"));
+    EXPECT_EQ(result.err, "");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "rostrum.log"));
 }
 

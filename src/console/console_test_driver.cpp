@@ -29,6 +29,21 @@ int main(int argc, char** argv) {
         wait_for_enter(false);
         error_stream << "|";
         wait_for_enter(true);
+    } else if (scenario == "output") {
+        log_stream << "held progress\n";
+        write_output("r\xC3\xA9sum\xC3\xA9 \xF0\x9F\x98\x80\n");
+        skip_log_file();
+    } else if (scenario == "arguments") {
+        // Every argument after the scenario's name, one per line.
+        const auto arguments = program_arguments(argc, argv);
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            write_output(path_to_utf8(arguments[i]) + "\n");
+        }
+        skip_log_file();
+    } else if (scenario == "written") {
+        write_output(error_stream_written() ? "yes\n" : "no\n");
+        error_stream << "warning\n";
+        write_output(error_stream_written() ? "yes\n" : "no\n");
     } else if (scenario == "fatal") {
         report_fatal_error(std::range_error("bad conversion"));
         return 1;

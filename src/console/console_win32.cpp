@@ -3,10 +3,14 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// <shellapi.h> needs the declarations of <windows.h> first.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <iostream>
+#include <memory>
+#include <stdexcept>
 
 #include "console/console.h"
 #include "console/console_platform.h"
@@ -52,6 +56,26 @@ bool read_input_char(char32_t& c) {
     }
     c = static_cast<char32_t>(got);
     return true;
+}
+
+// main's `argv` holds the arguments converted to the ANSI code page, which loses every character
+// outside it ("Łódź" under code page 1252), so the wide command line is split instead, as the C
+// runtime splits it.
+std::vector<std::filesystem::path> arguments(int, char**) {
+    struct local_free {
+        void operator()(wchar_t** words) const { LocalFree(words); }
+    };
+    int count = 0;
+    const std::unique_ptr<wchar_t*, local_free> words(
+        CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!words) {
+        throw std::runtime_error("unable to read the command line");
+    }
+    std::vector<std::filesystem::path> result;
+    for (int i = 1; i < count; ++i) {
+        result.emplace_back(std::wstring(words.get()[i]));
+    }
+    return result;
 }
 
 std::string path_to_utf8(const std::filesystem::path& path) {

@@ -1,34 +1,77 @@
 #include "event_result/adjustment_check.h"
 
+#include <algorithm>
+
 #include "common/visible_text.h"
 
-std::vector<std::string> absent_adjustments(const std::vector<options::adjustment_entry>& adjustments,
-                                            adjustment_reach reach, const replay_presence& present) {
-    using kind = options::adjustment_entry::kind;
-    const bool event = reach == adjustment_reach::event;
+namespace {
+
+using kind = options::adjustment_entry::kind;
+
+template <class Rows>
+bool has_row(const std::optional<Rows>& result, const name_key& driver) {
+    return result && result->seen.count(driver) != 0;
+}
+
+template <class Rows>
+bool met_hidden(const std::optional<Rows>& result, const name_key& driver) {
+    return result && std::find(result->hidden_seen.begin(), result->hidden_seen.end(), driver) !=
+                         result->hidden_seen.end();
+}
+
+// Whether the driver of `entry` takes part in `event` as the entry needs him to.
+bool takes_part(const options::adjustment_entry& entry, const event_result& event) {
+    const name_key& driver = entry.driver;
+    if (entry.what == kind::time_penalty) {
+        return has_row(event.race, driver);
+    }
+    return has_row(event.race, driver) || has_row(event.qualifying, driver) ||
+           met_hidden(event.race, driver) || met_hidden(event.qualifying, driver);
+}
+
+std::string absence_text(const options::adjustment_entry& entry, const char* where) {
+    const bool time_penalty = entry.what == kind::time_penalty;
+    return entry.place + ": " + (entry.what == kind::points_change ? "modify-points" : "penalties") +
+           ": " + visible(entry.driver.display) +
+           (time_penalty ? " has no race result in " : " is in no replay of ") + where;
+}
+
+}  // namespace
+
+std::vector<std::string> absent_from_event(const std::vector<options::adjustment_entry>& adjustments,
+                                           const event_result& event) {
     std::vector<std::string> warnings;
     for (const options::adjustment_entry& entry : adjustments) {
-        if (entry.event_file != event) {
-            continue;
+        if (entry.event_file && !takes_part(entry, event)) {
+            warnings.push_back(absence_text(entry, "this event"));
         }
-        const bool needs_race_row = entry.what == kind::time_penalty;
-        const auto& drivers = needs_race_row ? present.in_race : present.in_replays;
-        if (drivers.count(entry.driver.match) != 0) {
-            continue;
-        }
-        const char* section = entry.what == kind::points_change ? "modify-points" : "penalties";
-        std::string text = entry.place + ": " + section + ": " + visible(entry.driver.display);
-        if (needs_race_row) {
-            text += event ? " has no race result in this event" : " has no race result in any event";
-        } else {
-            text += event ? " is in no replay of this event" : " is in no replay of any event";
-        }
-        warnings.push_back(std::move(text));
     }
     return warnings;
 }
 
-void add_presence(replay_presence& total, const replay_presence& more) {
-    total.in_replays.insert(more.in_replays.begin(), more.in_replays.end());
-    total.in_race.insert(more.in_race.begin(), more.in_race.end());
+season_presence::season_presence(const std::vector<options::adjustment_entry>& adjustments) {
+    for (const options::adjustment_entry& entry : adjustments) {
+        if (!entry.event_file) {
+            entries.push_back(&entry);
+        }
+    }
+    present.assign(entries.size(), false);
+}
+
+void season_presence::add(const event_result& event) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!present[i] && takes_part(*entries[i], event)) {
+            present[i] = true;
+        }
+    }
+}
+
+std::vector<std::string> season_presence::absent() const {
+    std::vector<std::string> warnings;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!present[i]) {
+            warnings.push_back(absence_text(*entries[i], "any event"));
+        }
+    }
+    return warnings;
 }

@@ -8,20 +8,29 @@
 
 // Adjustments that name a driver who takes part in none of the replays they apply to: a misspelt
 // user name, or a driver absent from the event. A time penalty needs a race row; a
-// disqualification, a hidden driver or a points change needs the driver in any replay.
+// disqualification, a hidden driver or a points change needs the driver in any replay (a hidden
+// driver too, though he has no row). Warnings are complete texts without "warning: ".
 
-// The replays an adjustment is checked against, in the warning's words.
-enum class adjustment_reach {
-    event,   // an event's own file: that event's replays ("this event")
-    season,  // the championship's file: every replay of the season ("any event")
+// The entries of an event's own file (`event_file`) whose driver is absent from `event`:
+// "./ev1/rostrum.conf(12): penalties: dann has no race result in this event",
+// "./ev1/rostrum.conf(13): modify-points: dann is in no replay of this event".
+std::vector<std::string> absent_from_event(const std::vector<options::adjustment_entry>& adjustments,
+                                           const event_result& event);
+
+// The entries of the championship's file, checked against every event of the season as they are
+// read: "rostrum.conf(7): penalties: dann has no race result in any event".
+class season_presence {
+public:
+    // `adjustments` must outlive this object.
+    explicit season_presence(const std::vector<options::adjustment_entry>& adjustments);
+
+    // Notes which of the drivers take part in `event` (kept or not).
+    void add(const event_result& event);
+
+    // The entries whose driver took part in no event added.
+    std::vector<std::string> absent() const;
+
+private:
+    std::vector<const options::adjustment_entry*> entries;  // the championship's
+    std::vector<bool> present;
 };
-
-// Warnings (complete texts without "warning: ") for the entries of `adjustments` that come from
-// the file `reach` names (an event's own file, or the championship's) and whose driver is absent
-// from `present`: "./ev1/rostrum.conf(12): penalties: dann has no race result in this event",
-// "rostrum.conf(7): modify-points: dann is in no replay of any event".
-std::vector<std::string> absent_adjustments(const std::vector<options::adjustment_entry>& adjustments,
-                                            adjustment_reach reach, const replay_presence& present);
-
-// Adds the drivers of `more` to `total`.
-void add_presence(replay_presence& total, const replay_presence& more);

@@ -18,10 +18,19 @@ void add_item(score_entry& entry, const name_key& driver, points_value points,
         throw std::runtime_error("points overflow for " + driver.display);
     }
     entry.points = *total;
+    if (entry.breakdown.empty()) {
+        entry.breakdown.reserve(4);  // room for the usual items at once: position, bonuses, change
+    }
     entry.breakdown.push_back({points, std::move(reason)});
 }
 
 bool is_zero(points_value points) { return points.numerator() == 0; }
+
+// A driver's place in the qualifying result.
+struct qualifying_place {
+    std::int32_t position = 0;  // 1-based
+    bool timed = false;         // he set a qualifying time
+};
 
 }  // namespace
 
@@ -86,19 +95,26 @@ void award_points(event_result& event) {
     score_table& scores = event.scores;
     scores = score_table{};
 
-    // Drivers are looked up by their keys' `match` text, which the results own.
-    std::unordered_map<std::string_view, std::int32_t> qualifying_position;
+    // Drivers are looked up by their keys' `match` text, which the results own. A driver whose
+    // qualifying rows were all untimed has a position but no qualifying time.
+    std::unordered_map<std::string_view, qualifying_place> qualifying_places;
     std::int64_t fastest_qualifying = std::numeric_limits<std::int64_t>::max();
     if (event.qualifying) {
         std::int32_t q = 0;
         for (const qualifying_row& row : event.qualifying->results) {
-            qualifying_position.emplace(row.key.match, ++q);
-            fastest_qualifying = std::min(fastest_qualifying, row.best_lap_ms);
+            const bool timed = is_timed(row.best_lap_ms);
+            qualifying_places.emplace(row.key.match, qualifying_place{++q, timed});
+            if (timed) {
+                fastest_qualifying = std::min(fastest_qualifying, row.best_lap_ms);
+            }
         }
     }
-    const auto qualifying_position_of = [&qualifying_position](const name_key& key) {
-        const auto found = qualifying_position.find(key.match);
-        return found == qualifying_position.end() ? std::optional<std::int32_t>{} : found->second;
+    // The qualifying position of a driver with a qualifying time.
+    const auto timed_qualifying_position = [&qualifying_places](const name_key& key) {
+        const auto found = qualifying_places.find(key.match);
+        return found == qualifying_places.end() || !found->second.timed
+                   ? std::optional<std::int32_t>{}
+                   : found->second.position;
     };
 
     std::unordered_set<std::string_view> finishers;
@@ -115,13 +131,15 @@ void award_points(event_result& event) {
             finishers.insert(row.key.match);
             row.climb = row.grid_slot - p;
             best_climb = std::max(best_climb, row.climb);
-            if (const auto q = qualifying_position_of(row.key)) {
+            if (const auto q = timed_qualifying_position(row.key)) {
                 best_climb_qualified = std::max(best_climb_qualified, row.climb);
                 if (row.grid_slot <= *q) {
                     best_climb_from_qualifying = std::max(best_climb_from_qualifying, row.climb);
                 }
             }
-            fastest_lap = std::min(fastest_lap, row.best_lap_ms);
+            if (is_timed(row.best_lap_ms)) {
+                fastest_lap = std::min(fastest_lap, row.best_lap_ms);
+            }
 
             score_entry& entry = scores[row.key];
             entry.name = row.name;
@@ -145,7 +163,7 @@ void award_points(event_result& event) {
         std::int32_t q = 0;
         for (const qualifying_row& row : event.qualifying->results) {
             ++q;
-            if (finishers.count(row.key.match) != 0) {
+            if (finishers.count(row.key.match) != 0 && is_timed(row.best_lap_ms)) {
                 fastest_finisher_qualifying = std::min(fastest_finisher_qualifying, row.best_lap_ms);
             }
             score_entry& entry = scores[row.key];
@@ -171,7 +189,7 @@ void award_points(event_result& event) {
                 climbers.push_back(row.key);
                 climber = true;
             }
-            if (const auto q = qualifying_position_of(row.key)) {
+            if (const auto q = timed_qualifying_position(row.key)) {
                 if (row.climb == best_climb_qualified) {
                     qualified_climbers.push_back(row.key);
                     climber = true;
@@ -185,7 +203,7 @@ void award_points(event_result& event) {
             if (climber) {
                 entry.highest_climber = true;
             }
-            if (row.best_lap_ms == fastest_lap) {
+            if (is_timed(row.best_lap_ms) && row.best_lap_ms == fastest_lap) {
                 fastest_laps.push_back(row.key);
                 entry.fastest_lap = true;
             }
@@ -205,6 +223,9 @@ void award_points(event_result& event) {
         std::vector<name_key> fastest_qualifiers;
         std::vector<name_key> fastest_finishing_qualifiers;
         for (const qualifying_row& row : event.qualifying->results) {
+            if (!is_timed(row.best_lap_ms)) {
+                continue;
+            }
             if (row.best_lap_ms == fastest_qualifying) {
                 fastest_qualifiers.push_back(row.key);
             }
@@ -224,6 +245,7 @@ void award_points(event_result& event) {
         const auto found = options.points_modifications.find(driver);
         if (found != options.points_modifications.end()) {
             add_item(entry, driver, found->second.points, found->second.label);
+            entry.manual_change = found->second.points;
         }
     }
 }

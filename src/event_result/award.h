@@ -24,6 +24,9 @@ void award_bonus(score_table& scores, points_value points, options::shared_point
 std::string ordinal_text(std::int32_t n);
 
 // Fills `event.scores` (replacing what it held) from the event's race, qualifying and options,
-// and writes every race row's `climb`. `event.options` must be set. Throws std::runtime_error
+// and writes every race row's `climb`. A row without a time (is_timed) never wins the fastest-lap
+// or a fastest-qualifier bonus, and a driver without a qualifying time is no climber "with a
+// qualifying time" or "from his qualifying position"; his untimed qualifying row still has its
+// position and that position's points. `event.options` must be set. Throws std::runtime_error
 // "points overflow for " + user name when a driver's points leave the 32-bit range.
 void award_points(event_result& event);

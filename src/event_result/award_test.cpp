@@ -283,6 +283,38 @@ TEST(award, fastest_qualifiers) {
               "x (x (q)) P- Q1 = 7: 1st in qualifying 5; fastest qualifier 2\n");
 }
 
+TEST(award, rows_without_a_time_win_no_time_bonus) {
+    options::option_set options = no_points();
+    options.qualifying_points = {{5, 4, 3, 2}, false};
+    options.highest_climber.value = 3;
+    options.highest_climber_with_qualifying_time.value = 2;
+    options.highest_climber_from_qualifying_position.value = 1;
+    options.fastest_lap.value = 1;
+    options.fastest_qualifier.value = 2;
+    options.fastest_qualifier_to_finish.value = 1;
+    // u set no qualifying time: he ranks after w, climbed most from grid slot 3 (not behind his
+    // qualifying position 3), yet is no climber with a qualifying time. s set no race lap, v no
+    // qualifying lap: neither is fastest.
+    const event_result event =
+        scored_event(options, {{"u", 60000, 3}, {"t", 61000, 1}, {"s", 0, 2}},
+                     {{"t", 59000}, {"u", 0}, {"w", 59500}, {"v", -1}});
+    EXPECT_EQ(scores_text(event.scores),
+              "u (u) P1 Q3 fastest-lap climber = 7: 3rd in qualifying 3; highest climber 3; "
+              "fastest lap 1\n"
+              "t (t) P2 Q1 climber = 11: 1st in qualifying 5; highest climber 2; "
+              "highest climber 1; fastest qualifier 2; fastest qualifier 1\n"
+              "s (s) P3 Q- = 0:\n"
+              "w (w (q)) P- Q2 = 4: 2nd in qualifying 4\n"
+              "v (v (q)) P- Q4 = 2: 4th in qualifying 2\n");
+
+    // Nobody set a time: no fastest-lap or fastest-qualifier bonus at all.
+    const event_result untimed =
+        scored_event(options, {{"a", 0, 1}, {"b", -1, 2}}, {{"a", 0}, {"b", 0}});
+    EXPECT_EQ(scores_text(untimed.scores),
+              "a (a) P1 Q1 climber = 8: 1st in qualifying 5; highest climber 3\n"
+              "b (b) P2 Q2 climber = 7: 2nd in qualifying 4; highest climber 3\n");
+}
+
 TEST(award, one_driver_gets_every_kind_of_item_in_order) {
     options::option_set options;
     options.race_points = {{10}, false};

@@ -12,6 +12,7 @@
 #include "event_result/award.h"
 #include "event_result/event_pages.h"
 #include "event_result/replay.h"
+#include "files/files.h"
 #include "options/config_file.h"
 
 namespace {
@@ -45,12 +46,23 @@ std::vector<std::filesystem::path> list_replays(const std::filesystem::path& dir
     return replays;
 }
 
-// Writes one event page unless it exists and is not older than the newest input of the options.
+// Reads a replay whose progress line "  parsing MPR: " + name is open. When the replay is invalid
+// the line is ended first, so that the fatal error starts on a line of its own.
+replay read_listed_replay(const std::filesystem::path& path) {
+    try {
+        return read_replay(path);
+    } catch (...) {
+        log_stream << '\n';
+        throw;
+    }
+}
+
+// Writes one event page unless it exists and is not older than the event's newest input.
 void write_page(event_result& event, const std::filesystem::path& directory, const char* name,
+                std::filesystem::file_time_type newest_input,
                 const std::function<void(event_result&, std::ostream&)>& writer) {
     const std::filesystem::path page = directory / name;
-    if (std::filesystem::exists(page) &&
-        std::filesystem::last_write_time(page) >= event.options->newest_input_time) {
+    if (const auto written = modification_time_if_any(page); written && *written >= newest_input) {
         log_stream << "  up-to-date " << name << " exists; not overwriting.\n";
         return;
     }
@@ -90,6 +102,7 @@ bool is_replay_name(const std::string& file_name) {
 event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
                                      const std::filesystem::path& directory) {
     event_result event;
+    event.folder = path_to_utf8(directory.filename());
     log_stream << "entering event directory: " << visible(path_to_utf8(directory.filename()))
                << '\n';
 
@@ -110,12 +123,12 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         log_stream << "  custom name = " << visible(*options.event_name) << '\n';
     }
 
+    // The pages are out of date when older than any configuration, template or replay file.
+    std::filesystem::file_time_type newest_input = options.newest_input_time;
     for (const std::filesystem::path& path : list_replays(directory)) {
         log_stream << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
-        const replay session = read_replay(path);
-        for (const replay_record& record : session.records) {
-            event.presence.in_replays.insert(fold_case(record.user_name));
-        }
+        const replay session = read_listed_replay(path);
+        newest_input = std::max(newest_input, input_time(path));
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream << ": qualifying\n";
             if (!event.qualifying) {
@@ -130,9 +143,6 @@ event_result process_event_directory(const std::shared_ptr<const options::option
                                          visible(path_to_utf8(directory)));
             }
             event.race = build_race_result(options, session);
-            for (const name_key& driver : event.race->seen) {
-                event.presence.in_race.insert(driver.match);
-            }
         }
     }
 
@@ -141,8 +151,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         log_stream << "  no replays found, skipping directory.\n";
         return event;
     }
-    for (const std::string& warning :
-         absent_adjustments(options.adjustments, adjustment_reach::event, event.presence)) {
+    for (const std::string& warning : absent_from_event(options.adjustments, event)) {
         error_stream << "  warning: " << warning << '\n';
         event.pause = true;
     }
@@ -151,7 +160,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         error_stream << "  error: options has qualifying points, yet no qualifying MPR was found\n";
     }
     if (event.qualifying) {
-        write_page(event, directory, "qualifying.html", write_qualifying_page);
+        write_page(event, directory, "qualifying.html", newest_input, write_qualifying_page);
     }
     if (!event.race && asks_for_race_points(options)) {
         event.complete = false;
@@ -166,7 +175,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
     }
     award_points(event);
     if (event.race) {
-        write_page(event, directory, "race.html", write_race_page);
+        write_page(event, directory, "race.html", newest_input, write_race_page);
     }
     return event;
 }

@@ -15,8 +15,9 @@
 // name order: qualifying replays are merged, a single race replay gives the race. Then the
 // configured points are checked against the sessions found, "qualifying.html" is written, the
 // points are awarded and "race.html" is written; a page that exists and is not older than the
-// newest configuration or template file behind the options is left alone. Progress goes to
-// log_stream, problems to error_stream.
+// newest input of the event (its replays and the configuration and template files behind the
+// options, each by its input_time) is left alone. Progress goes to log_stream, problems to
+// error_stream; the progress line of an invalid replay is ended before the error is thrown.
 //
 // The result's `complete` is clear when the event cannot be scored (no replays, or points asked
 // for a missing session); `pause` is set when a warning about it was printed. Throws on invalid

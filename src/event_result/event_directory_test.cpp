@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "options/config_file.h"
@@ -55,13 +58,22 @@ struct event_fixture {
 
     event_fixture() { fs::create_directory(directory); }
 
+    // The console text is kept also when processing throws.
     event_result process() {
         const stream_capture log_capture(log_stream);
         const stream_capture error_capture(error_stream);
-        event_result event = process_event_directory(global, directory);
-        log = log_capture.text();
-        errors = error_capture.text();
-        return event;
+        const auto keep_text = [&] {
+            log = log_capture.text();
+            errors = error_capture.text();
+        };
+        try {
+            event_result event = process_event_directory(global, directory);
+            keep_text();
+            return event;
+        } catch (...) {
+            keep_text();
+            throw;
+        }
     }
 
     std::string process_error() {
@@ -74,6 +86,16 @@ struct event_fixture {
     }
 
     std::string path(const char* name) const { return (directory / name).string(); }
+
+    // The names in the event folder, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(directory)) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
 };
 
 constexpr const char* cannot_calculate =
@@ -209,7 +231,13 @@ TEST(event_directory, replay_errors_end_the_run) {
         write_file(f.directory / ".mpr", "not a replay");
         write_replay_file(f.directory / "a.MPR", race_session());
         fs::create_directory(f.directory / "x.mpr");
-        EXPECT_EQ(f.process_error(), "invalid MPR: " + f.path("x.mpr"));
+        EXPECT_EQ(f.process_error(), "invalid MPR: " + f.path("x.mpr") + ": cannot be opened");
+        EXPECT_EQ(f.log,
+                  "entering event directory: ev\n"
+                  "  using global options.\n"
+                  "  parsing MPR: a.MPR: race\n"
+                  "  parsing MPR: x.mpr\n")
+            << "the progress line of the invalid replay is ended";
     }
 }
 
@@ -276,15 +304,22 @@ TEST(event_directory, page_that_cannot_be_written_is_a_warning) {
     fs::create_directory(f.directory / "race.html");
     f.global->newest_input_time =
         fs::last_write_time(f.directory / "race.html") + std::chrono::hours(1);
+    // The page is rendered whole before the directory is found: its own warning comes first.
+    f.global->race_columns.columns.push_back(options::column_type::summary);
     const event_result event = f.process();
     EXPECT_TRUE(event.complete);
     EXPECT_TRUE(event.pause);
-    EXPECT_EQ(f.errors, "  warning: unable to write " + f.path("race.html") + "\n");
+    EXPECT_EQ(f.errors, "warning: unsupported column for race: summary\n"
+                        "  warning: unable to write " + f.path("race.html") + "\n");
     EXPECT_TRUE(fs::is_directory(f.directory / "race.html"));
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"q.mpr", "qualifying.html", "race.html",
+                                                   "race.mpr"}))
+        << "no temporary file is left";
 }
 
-TEST(event_directory, page_whose_writing_fails_is_removed_with_a_warning) {
-    // Writing to /dev/full fails for lack of space after the page was created (POSIX only).
+TEST(event_directory, linked_page_whose_writing_fails_is_removed_with_a_warning) {
+    // A linked page is written through the link in place. Writing to /dev/full fails for lack of
+    // space after the page was opened (POSIX only).
     if (fs::path::preferred_separator != '/' || !fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full here";
     }
@@ -301,44 +336,68 @@ TEST(event_directory, page_whose_writing_fails_is_removed_with_a_warning) {
     EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
 }
 
-TEST(event_directory, page_whose_template_fails_is_removed) {
+TEST(event_directory, page_whose_template_fails_keeps_the_old_page) {
     event_fixture f;
     write_replay_file(f.directory / "race.mpr", race_session());
+    write_file(f.directory / "race.html", "old page");
+    fs::last_write_time(f.directory / "race.html", file_time_now() - std::chrono::hours(1));
     write_file(f.directory / "broken.html", "<title>{{track_id}}</title>{{no-such-tag}}");
     write_file(f.directory / "rostrum.conf", "template { race broken.html }");
     EXPECT_EQ(f.process_error(),
               "template: " + f.path("broken.html") + ": unrecognized tag: no-such-tag");
-    EXPECT_FALSE(fs::exists(f.directory / "race.html"));
+    EXPECT_EQ(read_file(f.directory / "race.html"), "old page");
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"broken.html", "race.html", "race.mpr",
+                                               "rostrum.conf"}))
+        << "no temporary file is left";
 }
 
 TEST(event_directory, pages_are_rewritten_only_when_older_than_the_newest_input) {
-    event_fixture f;
-    write_replay_file(f.directory / "race.mpr", race_session());
-    write_replay_file(f.directory / "q.mpr", qualifying_session());
-    const auto config_time = file_time_now() - std::chrono::hours(24);
-    f.global->newest_input_time = config_time;
+    // Times are set in the future, beyond the moment the files arrive (their status-change or
+    // creation time, which cannot be set).
+    using std::chrono::minutes;
+    const fs::file_time_type base = file_time_now() + std::chrono::hours(1);
+    const fs::file_time_type no_file = fs::file_time_type::min();
     const struct {
-        std::chrono::seconds page_age;  // relative to the newest input
+        const char* name;
+        fs::file_time_type config;  // the options' newest input time
+        fs::file_time_type replays;  // the replays' last-write time
+        fs::file_time_type pages;
         bool rewritten;
-    } cases[] = {{std::chrono::seconds(-60), true},
-                 {std::chrono::seconds(0), false},
-                 {std::chrono::seconds(60), false}};
+    } cases[] = {
+        {"configuration newest, page older", base, base - minutes(120), base - minutes(1), true},
+        {"configuration newest, page as old", base, base - minutes(120), base, false},
+        {"configuration newest, page newer", base, base - minutes(120), base + minutes(1), false},
+        {"replay newest, page older", no_file, base, base - minutes(1), true},
+        {"replay newest, page as old", no_file, base, base, false},
+        {"replay newest, page newer", base - minutes(5), base, base + minutes(1), false},
+        // Copied in with an old last-write time, the replays count from their arrival (now).
+        {"copied replay, page older", no_file, base - minutes(3000), base - minutes(90), true},
+        {"copied replay, page newer", no_file, base - minutes(3000), base - minutes(50), false},
+    };
     for (const auto& c : cases) {
+        if (c.replays < base - minutes(120) && !file_arrival_time_known()) {
+            continue;  // the file system cannot tell when the copied replay arrived (Wine)
+        }
+        event_fixture f;
+        f.global->newest_input_time = c.config;
+        for (const char* name : {"race.mpr", "q.mpr"}) {
+            write_replay_file(f.directory / name,
+                              name[0] == 'r' ? race_session() : qualifying_session());
+            fs::last_write_time(f.directory / name, c.replays);
+        }
         for (const char* page : {"qualifying.html", "race.html"}) {
             write_file(f.directory / page, "old page");
-            fs::last_write_time(f.directory / page, config_time + c.page_age);
+            fs::last_write_time(f.directory / page, c.pages);
         }
-        // A replaced replay does not make a page out of date by itself.
-        write_replay_file(f.directory / "race.mpr", race_session());
         f.process();
         for (const char* page : {"qualifying.html", "race.html"}) {
             EXPECT_EQ(read_file(f.directory / page) != "old page", c.rewritten)
-                << page << " " << c.page_age.count();
+                << c.name << ": " << page;
         }
         const std::string up_to_date =
             "  up-to-date qualifying.html exists; not overwriting.\n"
             "  up-to-date race.html exists; not overwriting.\n";
-        EXPECT_EQ(f.log.find(up_to_date) != std::string::npos, !c.rewritten) << f.log;
+        EXPECT_EQ(f.log.find(up_to_date) != std::string::npos, !c.rewritten) << c.name << f.log;
     }
 }
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,6 +95,28 @@ std::string two_digits(std::uint64_t value) {
     return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
 }
 
+// A moment of the UTC calendar.
+struct utc_time {
+    civil_date date;
+    std::size_t weekday = 4;    // 0 Sunday to 6 Saturday
+    std::uint64_t seconds = 0;  // since midnight, below 86400
+};
+
+// The UTC calendar time `start_time` seconds after 1970-01-01 00:00 (before it when negative).
+utc_time utc_time_of(std::int64_t start_time) {
+    std::int64_t days = start_time / 86400;
+    std::int64_t seconds = start_time % 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        --days;
+    }
+    utc_time time;
+    time.date = civil_from_days(days);
+    time.weekday = static_cast<std::size_t>((days % 7 + 11) % 7);  // 1970-01-01 was a Thursday
+    time.seconds = static_cast<std::uint64_t>(seconds);
+    return time;
+}
+
 void write_text(std::ostream& out, std::string_view text) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
@@ -134,6 +155,8 @@ std::string_view header_cell(column_type column, bool race) {
             return race ? "<th>Time" : "";
         case column_type::change:
             return race ? "<th>↕" : "";
+        case column_type::penalty:
+            return race ? "<th>Penalty" : "";
         case column_type::summary:
             return "";
     }
@@ -203,7 +226,7 @@ void write_common_cell(std::ostream& out, column_type column, const Row& row, st
             return;
         case column_type::best_lap:
             out << "<td>";
-            if (!dsq) {
+            if (!dsq && is_timed(row.best_lap_ms)) {
                 out << race_time_text(row.best_lap_ms);
             }
             return;
@@ -252,14 +275,10 @@ void write_race_cell(std::ostream& out, column_type column, const race_row& row,
             if (dsq) {
                 return;
             }
-            const race_row& first = event.race->results.front();
             if (position == 1) {
                 out << race_time_text(row.total_time_ms);
-            } else if (row.laps == first.laps) {
-                out << gap_text(row.gap_ms);
             } else {
-                const std::int64_t laps_behind = std::int64_t{first.laps} - row.laps;
-                out << '+' << laps_behind << (laps_behind >= 2 ? " laps" : " lap");
+                out << behind_winner_text(event.race->results.front(), row);
             }
             return;
         }
@@ -274,6 +293,15 @@ void write_race_cell(std::ostream& out, column_type column, const race_row& row,
                 out << "<td class=eq>0";
             } else {
                 out << "<td class=down>" << position_number - row.grid_slot;
+            }
+            return;
+        case column_type::penalty:
+            out << "<td>";
+            if (dsq) {
+                out << "DSQ";
+            } else if (const auto penalty = event.options->time_penalties.find(row.key);
+                       penalty != event.options->time_penalties.end()) {
+                out << penalty_text(penalty->second);
             }
             return;
         case column_type::summary:
@@ -347,26 +375,38 @@ const std::string built_in_qualifying_template =
                   "{{html:qualifying-table}}\n");
 
 std::string session_time_text(std::int64_t start_time) {
-    std::int64_t days = start_time / 86400;
-    std::int64_t seconds = start_time % 86400;
-    if (seconds < 0) {
-        seconds += 86400;
-        --days;
-    }
-    const std::int64_t weekday = (days % 7 + 11) % 7;  // 1970-01-01 was a Thursday (4)
-    const civil_date date = civil_from_days(days);
-
-    std::string text(day_names[static_cast<std::size_t>(weekday)]);
+    const utc_time time = utc_time_of(start_time);
+    std::string text(day_names[time.weekday]);
     text += ' ';
-    text += month_names[date.month - 1];
-    text += date.day < 10 ? "  " : " ";
-    text += std::to_string(date.day);
+    text += month_names[time.date.month - 1];
+    text += time.date.day < 10 ? "  " : " ";
+    text += std::to_string(time.date.day);
     text += ' ';
-    text += two_digits(static_cast<std::uint64_t>(seconds / 3600));
+    text += two_digits(time.seconds / 3600);
     text += ':';
-    text += two_digits(static_cast<std::uint64_t>(seconds / 60 % 60));
+    text += two_digits(time.seconds / 60 % 60);
     text += ' ';
-    text += std::to_string(date.year);
+    text += std::to_string(time.date.year);
+    return text;
+}
+
+std::string iso_8601_time_text(std::int64_t start_time) {
+    const utc_time time = utc_time_of(start_time);
+    const std::uint64_t year = magnitude(time.date.year);
+    std::string text = time.date.year < 0 ? "-" : "";
+    const std::string digits = std::to_string(year);
+    text.append(digits.size() < 4 ? 4 - digits.size() : 0, '0').append(digits);
+    text += '-';
+    text += two_digits(time.date.month);
+    text += '-';
+    text += two_digits(time.date.day);
+    text += 'T';
+    text += two_digits(time.seconds / 3600);
+    text += ':';
+    text += two_digits(time.seconds / 60 % 60);
+    text += ':';
+    text += two_digits(time.seconds % 60);
+    text += 'Z';
     return text;
 }
 
@@ -389,6 +429,18 @@ std::string race_time_text(std::int64_t milliseconds) {
     return text;
 }
 
+std::string penalty_text(std::int64_t milliseconds) {
+    const std::uint64_t penalty = magnitude(milliseconds);
+    std::string text = milliseconds < 0 ? "-" : "+";
+    text += std::to_string(penalty / 1000);
+    if (penalty % 1000 != 0) {
+        std::string decimals = std::to_string(penalty % 1000 + 1000).substr(1);
+        decimals.erase(decimals.find_last_not_of('0') + 1);
+        text += '.' + decimals;
+    }
+    return text + 's';
+}
+
 std::string gap_text(std::int64_t milliseconds) {
     const std::uint64_t gap = magnitude(milliseconds);
     std::string text = milliseconds < 0 ? "-" : "+";
@@ -399,15 +451,28 @@ std::string gap_text(std::int64_t milliseconds) {
     return text;
 }
 
+std::string behind_winner_text(const race_row& winner, const race_row& row) {
+    if (row.laps == winner.laps) {
+        return gap_text(row.gap_ms);
+    }
+    const std::int64_t laps_behind = std::int64_t{winner.laps} - row.laps;
+    return '+' + std::to_string(laps_behind) + (laps_behind >= 2 ? " laps" : " lap");
+}
+
+std::string_view race_length_title_text(const race_result& race) {
+    std::string_view text = race.race_length;
+    if (text.size() >= 3) {
+        text.remove_suffix(3);  // "20 laps of" -> "20 laps"
+    }
+    return text;
+}
+
 void write_race_page(event_result& event, std::ostream& out) {
     const options::option_set& options = *event.options;
     const race_result& race = *event.race;
     const std::string_view track = options.event_name ? *options.event_name : race.track_id;
     const std::string session_time = session_time_text(race.start_time);
-    std::string_view short_length = race.race_length;
-    if (short_length.size() >= 3) {
-        short_length.remove_suffix(3);  // "20 laps of" -> "20 laps"
-    }
+    const std::string_view short_length = race_length_title_text(race);
     std::string caption = race.race_length;
     caption.append(" ").append(track).append(" on ").append(session_time).append(" (UTC)");
 
@@ -417,6 +482,8 @@ void write_race_page(event_result& event, std::ostream& out) {
         {"race_length", [&](std::ostream& page) { write_text(page, short_length); }},
         {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption); }},
+        {"championship_name",
+         [&](std::ostream& page) { write_text(page, options.championship_name); }},
     };
     render_template(out, page_source(options.race_template, options.race_template_path,
                                      built_in_race_template, "built-in race template", context));
@@ -441,33 +508,10 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
         {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"qualifying-table",
          [&](std::ostream& page) { write_qualifying_table(page, event, caption); }},
+        {"championship_name",
+         [&](std::ostream& page) { write_text(page, options.championship_name); }},
     };
     render_template(
         out, page_source(options.qualifying_template, options.qualifying_template_path,
                          built_in_qualifying_template, "built-in qualifying template", context));
-}
-
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render) {
-    std::ofstream file(path, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-    if (!file) {
-        return false;
-    }
-    const auto remove_partial_page = [&file, &path] {
-        file.close();
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    };
-    try {
-        render(file);
-        file.close();
-    } catch (...) {
-        remove_partial_page();
-        throw;
-    }
-    if (!file) {
-        remove_partial_page();
-        return false;
-    }
-    return true;
 }

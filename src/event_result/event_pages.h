@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "event_result/event_result.h"
 
@@ -13,15 +12,15 @@ extern const std::string built_in_race_template;        // 658 bytes
 extern const std::string built_in_qualifying_template;  // 659 bytes
 
 // Renders "race.html" of an event into `out`: the configured race template (named by its path in
-// errors) or the built-in one, with the tags "track_id", "race_length", "session_time" and
-// "race-table". Precondition: `event.race` is present and the points have been awarded.
+// errors) or the built-in one, with the tags "track_id", "race_length", "session_time",
+// "championship_name" and "race-table". Precondition: `event.race` is present and the points have been awarded.
 // A column the page cannot show is left out with "warning: unsupported column for race: " +
 // column name on the error stream, and `event.pause` is set. Template errors are thrown as
 // std::runtime_error.
 void write_race_page(event_result& event, std::ostream& out);
 
 // Renders "qualifying.html" of an event into `out`, like write_race_page with the tags
-// "track_id", "session_time" and "qualifying-table". Precondition: `event.qualifying` is present.
+// "track_id", "session_time", "championship_name" and "qualifying-table". Precondition: `event.qualifying` is present.
 // A qualifying result without a track writes "warning: qualifying track_ids empty" on the error
 // stream, sets `event.pause` and renders nothing.
 void write_qualifying_page(event_result& event, std::ostream& out);
@@ -30,17 +29,24 @@ void write_qualifying_page(event_result& event, std::ostream& out);
 // seconds, with English names: "Sat Jan  1 09:05 2022".
 std::string session_time_text(std::int64_t start_time);
 
+// A session start time (seconds since 1970) as a UTC time in ISO 8601: "2026-03-01T18:00:00Z".
+std::string iso_8601_time_text(std::int64_t start_time);
+
 // A race or lap time: "1:23.45" for 83456 ms, "1:02:03.45" for 3723456 ms, "-" before a negative
 // time. Hundredths are truncated.
 std::string race_time_text(std::int64_t milliseconds);
+
+// A time penalty as the race page's penalty column shows it: "+5s", "+1.5s", "-3s", "+1.25s".
+std::string penalty_text(std::int64_t milliseconds);
 
 // A gap to the winner in seconds: "+5.07s" for 5070 ms, "+65.30s" for 65300 ms, "-" before a
 // negative gap. Hundredths are truncated.
 std::string gap_text(std::int64_t milliseconds);
 
-// Creates or truncates the page file `path` and has `render` write it, without line-end
-// translation. Returns false when the file cannot be created or written completely; a page that
-// was only partly written is removed, so that it never passes for an up-to-date page later. An
-// exception of `render` also removes the partial page, then passes on.
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render);
+// How far a classified race row finished behind the winner, as the race page shows it: his gap
+// ("+5.07s") on the winner's lap, else "+1 lap", "+3 laps".
+std::string behind_winner_text(const race_row& winner, const race_row& row);
+
+// The race length as the race page's title shows it: the race's length text without its last
+// word ("20 laps", "Practice session").
+std::string_view race_length_title_text(const race_result& race);

@@ -182,29 +182,36 @@ TEST(event_pages, built_in_templates) {
     EXPECT_EQ(built_in_qualifying_template.size(), 659u);
 }
 
-TEST(event_pages, session_time_is_utc_in_asctime_layout_without_seconds) {
+TEST(event_pages, session_time_is_utc_in_asctime_layout_without_seconds_or_in_iso_8601) {
     const struct {
         std::int64_t start_time;
         const char* text;
+        const char* iso;
     } cases[] = {
-        {new_year_morning, "Sat Jan  1 09:05 2022"},
-        {new_year_morning + 59, "Sat Jan  1 09:05 2022"},
-        {0, "Thu Jan  1 00:00 1970"},
-        {-1, "Wed Dec 31 23:59 1969"},
-        {1709251199, "Thu Feb 29 23:59 2024"},
-        {951782399, "Mon Feb 28 23:59 2000"},
-        {951868800, "Wed Mar  1 00:00 2000"},
-        {-2203891200, "Thu Mar  1 00:00 1900"},
-        {std::numeric_limits<std::int32_t>::min(), "Fri Dec 13 20:45 1901"},
-        {std::numeric_limits<std::int32_t>::max(), "Tue Jan 19 03:14 2038"},
-        {std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1, "Tue Jan 19 03:14 2038"},
+        {new_year_morning, "Sat Jan  1 09:05 2022", "2022-01-01T09:05:00Z"},
+        {new_year_morning + 59, "Sat Jan  1 09:05 2022", "2022-01-01T09:05:59Z"},
+        {0, "Thu Jan  1 00:00 1970", "1970-01-01T00:00:00Z"},
+        {-1, "Wed Dec 31 23:59 1969", "1969-12-31T23:59:59Z"},
+        {1709251199, "Thu Feb 29 23:59 2024", "2024-02-29T23:59:59Z"},
+        {951782399, "Mon Feb 28 23:59 2000", "2000-02-28T23:59:59Z"},
+        {951868800, "Wed Mar  1 00:00 2000", "2000-03-01T00:00:00Z"},
+        {-2203891200, "Thu Mar  1 00:00 1900", "1900-03-01T00:00:00Z"},
+        {std::numeric_limits<std::int32_t>::min(), "Fri Dec 13 20:45 1901", "1901-12-13T20:45:52Z"},
+        {std::numeric_limits<std::int32_t>::max(), "Tue Jan 19 03:14 2038", "2038-01-19T03:14:07Z"},
+        {std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1, "Tue Jan 19 03:14 2038",
+         "2038-01-19T03:14:08Z"},
+        // Years before 1000 keep four digits; the year before 1 is 0, the one before it -1.
+        {-62135596800, "Mon Jan  1 00:00 1", "0001-01-01T00:00:00Z"},
+        {-62135596801, "Sun Dec 31 23:59 0", "0000-12-31T23:59:59Z"},
+        {-62135596800 - 367 * 86400, "Fri Dec 31 00:00 -1", "-0001-12-31T00:00:00Z"},
+        // The unmerged qualifying start time stays well-defined.
+        {std::numeric_limits<std::int64_t>::max(), "Sun Dec  4 15:30 292277026596",
+         "292277026596-12-04T15:30:07Z"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(session_time_text(c.start_time), c.text) << c.start_time;
+        EXPECT_EQ(iso_8601_time_text(c.start_time), c.iso) << c.start_time;
     }
-    // The unmerged qualifying start time stays well-defined.
-    EXPECT_EQ(session_time_text(std::numeric_limits<std::int64_t>::max()),
-              "Sun Dec  4 15:30 292277026596");
 }
 
 TEST(event_pages, race_times_and_gaps) {
@@ -310,6 +317,70 @@ TEST(event_pages, change_column_compares_finishing_position_with_grid_slot) {
               "</tbody></table>");
 }
 
+TEST(event_pages, a_row_without_a_time_has_an_empty_best_lap_cell) {
+    options::option_set options;
+    options.race_columns.columns = {column_type::position, column_type::best_lap};
+    options.qualifying_columns.columns = options.race_columns.columns;
+    options.race_template = "{{html:race-table}}";
+    options.qualifying_template = "{{html:qualifying-table}}";
+    event_result race = small_race(options);
+    race.race->results[1].best_lap_ms = 0;
+    race.race->results[2].best_lap_ms = -5;
+    EXPECT_EQ(race_page(race),
+              "<table class=race-results><caption>20 laps of BL1 on Sat Jan  1 09:05 2022 (UTC)"
+              "</caption>\n"
+              "<thead><tr><th><abbr title=Position>Pos</abbr><th>Best lap</thead>\n"
+              "<tbody>\n"
+              "  <tr><td>1<td>1:23.45</tr>\n"
+              "  <tr><td>2<td></tr>\n"
+              "  <tr><td>3<td></tr>\n"
+              "  <tr><td>4<td>1:02:03.45</tr>\n"
+              "  <tr class=dsq><td>DSQ<td></tr>\n"
+              "</tbody></table>");
+    event_result qualifying = small_qualifying(options);
+    qualifying.qualifying->results.push_back(qualifying_entry("carl", "Carl", "FZR", 0));
+    qualifying.qualifying->results.push_back(qualifying_entry("dave", "Dave", "FZR", -1));
+    EXPECT_EQ(qualifying_page(qualifying),
+              "<table class=qualifying-results><caption>Qualifying at BL1 on Sat Jan  1 09:05 "
+              "2022 (UTC)</caption>\n"
+              "<thead><tr><th><abbr title=Position>Pos</abbr><th>Time</thead>\n"
+              "<tbody>\n"
+              "  <tr><td>1<td>1:23.45</tr>\n"
+              "  <tr><td>2<td>1:24.00</tr>\n"
+              "  <tr><td>3<td></tr>\n"
+              "  <tr><td>4<td></tr>\n"
+              "  <tr class=dsq><td>DSQ<td></tr>\n"
+              "</tbody></table>");
+}
+
+TEST(event_pages, penalty_column_shows_the_applied_penalty_or_dsq) {
+    options::option_set options = base_options();
+    options.race_columns.columns = {column_type::driver, column_type::penalty};
+    options.race_template = "{{championship_name}}: {{html:race-table}}";
+    options.championship_name = "Winter <Cup>";
+    options.time_penalties[key("alice")] = 5000;
+    options.time_penalties[key("bob")] = 1500;
+    options.time_penalties[key("carl")] = -3000;
+    options.time_penalties[key("eve")] = 10000;  // disqualified as well: DSQ
+    event_result event = small_race(options);
+    EXPECT_EQ(race_page(event),
+              "Winter &lt;Cup>: <table class=race-results><caption>20 laps of BL1 on Sat Jan  1 "
+              "09:05 2022 (UTC)</caption>\n"
+              "<thead><tr><th>Driver<th>Penalty</thead>\n"
+              "<tbody>\n"
+              "  <tr><td title=\"Alice\">Alice A.<td>+5s</tr>\n"
+              "  <tr><td title=\"Bob\">Bob<td>+1.5s</tr>\n"
+              "  <tr><td title=\"carl\">Carl<td>-3s</tr>\n"
+              "  <tr><td title=\"dave\">Dave<td></tr>\n"
+              "  <tr class=dsq><td title=\"eve\">Eve<td>DSQ</tr>\n"
+              "</tbody></table>");
+    const std::pair<std::int64_t, const char*> texts[] = {
+        {5000, "+5s"}, {1250, "+1.25s"}, {-500, "-0.5s"}, {1001, "+1.001s"}, {0, "+0s"}};
+    for (const auto& [milliseconds, text] : texts) {
+        EXPECT_EQ(penalty_text(milliseconds), text) << milliseconds;
+    }
+}
+
 TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
     options::option_set options = base_options();
     options.race_columns.columns = {column_type::position, column_type::summary,
@@ -317,7 +388,7 @@ TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
     options.qualifying_columns.columns = {column_type::points,    column_type::position,
                                           column_type::grid_slot, column_type::finish_time,
                                           column_type::change,    column_type::summary,
-                                          column_type::best_lap};
+                                          column_type::penalty,   column_type::best_lap};
     options.race_template = "{{html:race-table}}";
     options.qualifying_template = "{{html:qualifying-table}}";
     {
@@ -352,7 +423,8 @@ TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
                   "warning: unsupported column for qualifying: grid-slot\n"
                   "warning: unsupported column for qualifying: finish-time\n"
                   "warning: unsupported column for qualifying: change\n"
-                  "warning: unsupported column for qualifying: summary\n");
+                  "warning: unsupported column for qualifying: summary\n"
+                  "warning: unsupported column for qualifying: penalty\n");
         EXPECT_TRUE(event.pause);
     }
 }

@@ -1,6 +1,7 @@
 #include "event_result/event_result.h"
 
 #include <algorithm>
+#include <limits>
 #include <ostream>
 #include <stdexcept>
 
@@ -8,6 +9,13 @@
 #include "lfs_codec/lfs_codec.h"
 
 namespace {
+
+// Notes a hidden driver met in a replay, once: adjustments naming him are checked against it.
+void note_hidden(std::vector<name_key>& hidden_seen, name_key key) {
+    if (std::find(hidden_seen.begin(), hidden_seen.end(), key) == hidden_seen.end()) {
+        hidden_seen.push_back(std::move(key));
+    }
+}
 
 // Where a penalised row goes: before the first row with fewer laps, or with as many laps and a
 // strictly greater time; after every row with equal laps and equal time.
@@ -19,19 +27,24 @@ void insert_penalised(std::vector<race_row>& results, race_row row) {
     results.insert(place, std::move(row));
 }
 
-bool faster(std::int64_t best_lap_ms, const qualifying_row& row) {
-    return best_lap_ms < row.best_lap_ms;
+// Where a best lap ranks in qualifying: by its time, and after every time when there is none.
+std::int64_t qualifying_rank(std::int64_t best_lap_ms) {
+    return is_timed(best_lap_ms) ? best_lap_ms : std::numeric_limits<std::int64_t>::max();
 }
 
-bool slower(const qualifying_row& row, std::int64_t best_lap_ms) {
-    return row.best_lap_ms < best_lap_ms;
+bool ranks_before(std::int64_t rank, const qualifying_row& row) {
+    return rank < qualifying_rank(row.best_lap_ms);
 }
 
-// Removes the classified row of `key`, whose best lap is `best_lap_ms`. `results` is ordered by
-// best lap, so only the rows with that time are looked at.
-void erase_row(std::vector<qualifying_row>& results, const name_key& key, std::int64_t best_lap_ms) {
-    const auto first = std::lower_bound(results.begin(), results.end(), best_lap_ms, slower);
-    const auto last = std::upper_bound(first, results.end(), best_lap_ms, faster);
+bool ranks_after(const qualifying_row& row, std::int64_t rank) {
+    return qualifying_rank(row.best_lap_ms) < rank;
+}
+
+// Removes the classified row of `key`, whose rank is `rank`. `results` is ordered by rank, so
+// only the rows with that rank are looked at.
+void erase_row(std::vector<qualifying_row>& results, const name_key& key, std::int64_t rank) {
+    const auto first = std::lower_bound(results.begin(), results.end(), rank, ranks_after);
+    const auto last = std::upper_bound(first, results.end(), rank, ranks_before);
     const auto found =
         std::find_if(first, last, [&key](const qualifying_row& row) { return row.key == key; });
     if (found == last) {
@@ -73,6 +86,19 @@ std::string qualifying_track_text(const qualifying_result& qualifying) {
     return text;
 }
 
+std::string event_title(const event_result& event) {
+    if (event.options && event.options->event_name) {
+        return *event.options->event_name;
+    }
+    if (event.race) {
+        return event.race->track_id;
+    }
+    if (event.qualifying) {
+        return qualifying_track_text(*event.qualifying);
+    }
+    throw std::runtime_error("start_time() called on invalid event");
+}
+
 std::string display_name(const options::option_set& options, const name_key& key,
                          std::string_view nickname) {
     if (const auto forced = options.forced_name_of(key)) {
@@ -90,11 +116,13 @@ race_result build_race_result(const options::option_set& options, const replay& 
     result.grid_size = race.grid_size;
     result.race_length = race_length_text(race.race_length_code);
     result.results.reserve(race.records.size());
+    result.seen.reserve(race.records.size());
 
     std::vector<race_row> penalised;
     for (const replay_record& record : race.records) {
         name_key key = make_name_key(record.user_name);
         if (options.hidden.count(key) != 0) {
+            note_hidden(result.hidden_seen, std::move(key));
             continue;
         }
         if (!result.seen.insert(key).second) {
@@ -143,10 +171,14 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
                       const replay& session) {
     qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
     qualifying.track_ids.insert(session.track_id);
+    qualifying.results.reserve(qualifying.results.size() + session.records.size());
+    qualifying.seen.reserve(qualifying.seen.size() + session.records.size());
+    qualifying.ranks.reserve(qualifying.ranks.size() + session.records.size());
 
     for (const replay_record& record : session.records) {
         name_key key = make_name_key(record.user_name);
         if (options.hidden.count(key) != 0) {
+            note_hidden(qualifying.hidden_seen, std::move(key));
             continue;
         }
         qualifying_row row;
@@ -164,17 +196,18 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
             }
             continue;
         }
-        const auto [kept, is_new] = qualifying.best_laps.try_emplace(key, row.best_lap_ms);
+        const std::int64_t rank = qualifying_rank(row.best_lap_ms);
+        const auto [kept, is_new] = qualifying.ranks.try_emplace(key, rank);
         if (!is_new) {
-            if (kept->second < row.best_lap_ms) {
-                continue;
+            if (kept->second < rank) {
+                continue;  // also an untimed row after a timed one
             }
-            erase_row(qualifying.results, key, kept->second);  // an equal time replaces it too
-            kept->second = row.best_lap_ms;
+            erase_row(qualifying.results, key, kept->second);  // an equal rank replaces it too
+            kept->second = rank;
         }
         row.key = std::move(key);
         const auto place = std::upper_bound(qualifying.results.begin(), qualifying.results.end(),
-                                            row.best_lap_ms, faster);
+                                            rank, ranks_before);
         qualifying.results.insert(place, std::move(row));
     }
 }

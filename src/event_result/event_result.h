@@ -43,11 +43,15 @@ struct race_row {
 
 // All qualifying replays of an event merged: every driver keeps his best lap.
 struct qualifying_result {
-    std::vector<qualifying_row> results;      // classified drivers, best lap ascending
+    // Classified drivers, best lap ascending; those without a time (is_timed) after every time,
+    // in the order they were merged.
+    std::vector<qualifying_row> results;
     std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
     std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
-    // The best lap of every classified driver: finds his row in `results` by binary search.
-    std::unordered_map<name_key, std::int64_t> best_laps;
+    std::vector<name_key> hidden_seen;        // hidden drivers met, each once
+    // The rank of every classified driver's row (his best lap, or the largest value when he has
+    // no time): finds his row in `results` by binary search.
+    std::unordered_map<name_key, std::int64_t> ranks;
     insertion_ordered_set<std::string> track_ids;  // one per distinct track
     // The earliest start time of the merged replays (seconds since 1970, UTC).
     std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
@@ -57,7 +61,8 @@ struct qualifying_result {
 struct race_result {
     std::vector<race_row> results;      // classified drivers in finishing order
     std::vector<race_row> dsq_results;  // disqualified drivers in replay order
-    std::unordered_set<name_key> seen;
+    std::unordered_set<name_key> seen;  // every driver met, hidden drivers excepted
+    std::vector<name_key> hidden_seen;  // hidden drivers met, each once
     std::string track_id;
     std::string race_length;  // "20 laps of", "1 hours of", "Practice session in"
     std::int64_t start_time = 0;
@@ -74,20 +79,19 @@ struct score_entry {
     bool handicap = false;  // his race row has a mass or intake handicap
     points_value points{0};               // the sum of the breakdown
     std::vector<score_item> breakdown;    // in the order awarded
+    // The manual change of "modify-points" among them (0 without one): it always counts, also
+    // when the round is dropped from the series total.
+    points_value manual_change{0};
 };
 
 // The event's points table, one entry per classified driver, in the order entries were created.
 using score_table = insertion_ordered_map<name_key, score_entry>;
 
-// The drivers an event's replays hold, by the `match` of their name keys: everyone in any record
-// of any replay (hidden drivers too), and those with a race row.
-struct replay_presence {
-    std::unordered_set<std::string> in_replays;
-    std::unordered_set<std::string> in_race;
-};
-
 // One event directory's results.
 struct event_result {
+    // The event directory's name as UTF-8 where it is (on Linux its bytes as they are, which need
+    // not be valid UTF-8).
+    std::string folder;
     std::optional<qualifying_result> qualifying;  // present once a qualifying replay was merged
     std::optional<race_result> race;              // present once the race replay was read
     bool complete = true;  // false when the event cannot be scored
@@ -95,7 +99,6 @@ struct event_result {
     score_table scores;
     // The options in force: the event's own set, or the global set shared with the run.
     std::shared_ptr<const options::option_set> options;
-    replay_presence presence;  // who was met in the event's replays
 
     // The race's start time when there is a race, else the qualifying start time. Throws
     // std::runtime_error "start_time() called on invalid event" when there is neither.
@@ -109,6 +112,11 @@ std::string race_length_text(std::uint8_t code);
 // The tracks of a qualifying result as shown on pages: its one track identifier, or all of them
 // joined by "+" in the order they were met.
 std::string qualifying_track_text(const qualifying_result& qualifying);
+
+// The name of an event in the season's tables: its configured event name, else its race's track,
+// else its qualifying tracks. Throws std::runtime_error "start_time() called on invalid event" for
+// an event with none of them.
+std::string event_title(const event_result& event);
 
 // The name shown for a driver: his forced name when the options have one, else his nickname
 // decoded to UTF-8.
@@ -127,8 +135,9 @@ qualifying_result new_qualifying_result();
 
 // Merges one qualifying replay into the event's qualifying result: every driver keeps his best
 // lap with the car, name and handicap of the record that set it (an equal later time replaces it
-// and goes after the others at that time); disqualified drivers are listed once, at their first
-// record; flags and time penalties play no part. Throws std::logic_error only when the result's
-// rows and `best_laps` disagree, which merging alone never causes.
+// and goes after the others at that time; a row without a time never replaces a timed one, is
+// replaced by any, and goes last); disqualified drivers are listed once, at their first record;
+// flags and time penalties play no part. Throws std::logic_error only when the result's
+// rows and `ranks` disagree, which merging alone never causes.
 void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
                       const replay& session);

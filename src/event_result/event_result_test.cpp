@@ -261,6 +261,22 @@ TEST(event_result, qualifying_keeps_each_drivers_best_lap) {
           {qualifying_lap("e", 58000, "E2", "XRT")}},
          "E2 XRT 58000\nF XRT 59000\nA XRT 60000\nB XRT 61000\nC XRT 62000\nD XRT 63000\n"
          "G XRT 65000\n"},
+        {"rows without a time (0 or less) go after every time, in the order merged",
+         {{qualifying_lap("a", 61000, "A", "XRT"), qualifying_lap("u", 0, "U", "XRT")},
+          {qualifying_lap("b", 62000, "B", "XRT"), qualifying_lap("v", -1, "V", "XRT")},
+          {qualifying_lap("c", 60000, "C", "XRT")}},
+         "C XRT 60000\nA XRT 61000\nB XRT 62000\nU XRT 0\nV XRT -1\n"},
+        {"a row without a time never replaces a timed one",
+         {{qualifying_lap("a", 61000, "A", "XRT")}, {qualifying_lap("a", 0, "A2", "FXO")}},
+         "A XRT 61000\n"},
+        {"a timed row replaces a row without a time",
+         {{qualifying_lap("a", 0, "A", "XRT"), qualifying_lap("u", 0, "U", "XRT")},
+          {qualifying_lap("b", 62000, "B", "XRT"), qualifying_lap("a", 63000, "A2", "FXO")}},
+         "B XRT 62000\nA2 FXO 63000\nU XRT 0\n"},
+        {"a later row without a time replaces an earlier one and goes last",
+         {{qualifying_lap("a", 0, "A", "XRT"), qualifying_lap("u", 0, "U", "XRT")},
+          {qualifying_lap("a", -1, "A2", "FXO")}},
+         "U XRT 0\nA2 FXO -1\n"},
     };
     for (const auto& c : cases) {
         const options::option_set options;

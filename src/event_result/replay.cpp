@@ -1,9 +1,11 @@
 #include "event_result/replay.h"
 
+#include <array>
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 
 namespace {
@@ -80,27 +82,46 @@ race_length decode_race_length(std::uint8_t code) {
 }
 
 replay read_replay(const std::filesystem::path& path) {
-    const auto invalid = [&path] { return std::runtime_error("invalid MPR: " + path_to_utf8(path)); };
+    const auto invalid = [&path](const std::string& reason) {
+        return std::runtime_error("invalid MPR: " + visible(path_to_utf8(path)) + ": " + reason);
+    };
+    // Only a regular file is opened: a FIFO or a device named like a replay could block the run
+    // or never end.
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        throw invalid();
+    const std::filesystem::file_status status = std::filesystem::status(path, ignored);
+    if (std::filesystem::is_directory(status)) {
+        throw invalid("cannot be opened");
     }
-    std::ifstream file(path, std::ios_base::in | std::ios_base::binary);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        throw invalid("not a regular file");
+    }
+    // The header and the most records it can announce, read in one go straight into `bytes`
+    // (unbuffered); what lies after them is never read.
+    std::array<char, replay_header_size + 255 * replay_record_size> bytes;
+    std::ifstream file;
+    file.rdbuf()->pubsetbuf(nullptr, 0);
+    file.open(path, std::ios_base::in | std::ios_base::binary);
     if (!file) {
-        throw invalid();
+        throw invalid("cannot be opened");
     }
-    std::string header(replay_header_size, '\0');
-    if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
-        throw invalid();
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const auto size = static_cast<std::size_t>(file.gcount());
+    if (file.bad()) {
+        throw invalid("cannot be opened");
     }
-    if (header.compare(0, 6, "LFSMPR") != 0) {
-        throw invalid();
+    if (size < replay_header_size) {
+        throw invalid(std::to_string(size) + " bytes, shorter than the 80-byte header");
+    }
+    const std::string_view header(bytes.data(), replay_header_size);
+    if (header.substr(0, 6) != "LFSMPR") {
+        throw invalid("does not start with LFSMPR");
     }
     const byte_view head(header);
     const std::size_t count = head.u8(75);
-    std::string records(count * replay_record_size, '\0');
-    if (!file.read(records.data(), static_cast<std::streamsize>(records.size()))) {
-        throw invalid();
+    if (size < replay_header_size + count * replay_record_size) {
+        const std::size_t room = (size - replay_header_size) / replay_record_size;
+        throw invalid("announces " + std::to_string(count) + " results but holds room for only " +
+                      std::to_string(room));
     }
 
     replay r;
@@ -110,7 +131,7 @@ replay read_replay(const std::filesystem::path& path) {
     r.track_id = head.text(32, 4);
     r.start_time = head.i32(36);
     r.records.reserve(count);
-    const std::string_view all(records);
+    const std::string_view all(bytes.data() + replay_header_size, count * replay_record_size);
     for (std::size_t i = 0; i < count; ++i) {
         r.records.push_back(
             parse_record(byte_view(all.substr(i * replay_record_size, replay_record_size))));
@@ -119,9 +140,13 @@ replay read_replay(const std::filesystem::path& path) {
 }
 
 session_kind replay_kind(const replay& r) {
+    std::size_t timed_end = r.records.size();  // after the last timed record
+    while (timed_end > 0 && !is_timed(r.records[timed_end - 1].best_lap_ms)) {
+        --timed_end;
+    }
     for (std::size_t i = 0; i < r.records.size(); ++i) {
         if (r.records[i].laps != 0 ||
-            (i > 0 && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
+            (i > 0 && i < timed_end && r.records[i].best_lap_ms < r.records[i - 1].best_lap_ms)) {
             return session_kind::race;
         }
     }
@@ -130,6 +155,6 @@ session_kind replay_kind(const replay& r) {
 
 void check_race_start(const replay& r, const std::filesystem::path& path) {
     if (r.start_flag != 0) {
-        throw std::runtime_error("incomplete race MPR (no start): " + path_to_utf8(path));
+        throw std::runtime_error("incomplete race MPR (no start): " + visible(path_to_utf8(path)));
     }
 }

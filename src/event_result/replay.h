@@ -64,6 +64,10 @@ struct replay {
 
 enum class session_kind { qualifying, race };
 
+// A best lap of 0 or less means the driver set no time: it is never the fastest, ranks after
+// every time in qualifying and is shown as an empty cell.
+constexpr bool is_timed(std::int64_t best_lap_ms) { return best_lap_ms > 0; }
+
 // The race length code of the header: 0 a practice session, 1 to 99 that many laps, 100 to 190
 // (code - 90) * 10 laps, 191 to 255 (code - 190) hours.
 struct race_length {
@@ -73,13 +77,16 @@ struct race_length {
 };
 race_length decode_race_length(std::uint8_t code);
 
-// Reads a replay file. Throws std::runtime_error "invalid MPR: " + path when the file cannot be
-// opened or is a directory, its header is shorter than 80 bytes, its magic is wrong or its records
-// are cut short.
+// Reads a replay file. Throws std::runtime_error "invalid MPR: " + path + ": " + why, why being
+// "cannot be opened" (also for a directory), "not a regular file" (a FIFO or a device, which is
+// never opened), N + " bytes, shorter than the 80-byte header",
+// "does not start with LFSMPR", or "announces " + N + " results but holds room for only " + M
+// (the whole 80-byte records after the header).
 replay read_replay(const std::filesystem::path& path);
 
 // A replay is a qualifying session when it has no records, or when every record has 0 laps and
-// the best laps never decrease in file order; anything else is a race.
+// the best laps never decrease in file order, untimed records at the end left out (drivers who
+// set no time are listed last); anything else is a race.
 session_kind replay_kind(const replay& r);
 
 // Throws std::runtime_error "incomplete race MPR (no start): " + path when a race replay's start

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "support/replay_writer.h"
 #include "support/temp_dir.h"
 
@@ -93,7 +95,11 @@ TEST(replay, every_truncation_is_invalid) {
     ASSERT_EQ(bytes.size(), 240u);
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         write_file(path, bytes.substr(0, length));
-        EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string()) << length;
+        const std::string why =
+            length < 80 ? std::to_string(length) + " bytes, shorter than the 80-byte header"
+                        : "announces 2 results but holds room for only " +
+                              std::to_string((length - 80) / 80);
+        EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string() + ": " + why) << length;
     }
 }
 
@@ -121,11 +127,17 @@ TEST(replay, damaged_bytes_at_known_offsets) {
     // Any byte of the magic.
     for (std::size_t offset = 0; offset < 6; ++offset) {
         damaged(offset, 'X');
-        EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string()) << offset;
+        EXPECT_EQ(invalid_message(path),
+                  "invalid MPR: " + path.string() + ": does not start with LFSMPR")
+            << offset;
     }
     // A record count above the records present.
     damaged(75, 3);
-    EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string());
+    EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string() +
+                                         ": announces 3 results but holds room for only 2");
+    damaged(75, '\xFF');
+    EXPECT_EQ(invalid_message(path), "invalid MPR: " + path.string() +
+                                         ": announces 255 results but holds room for only 2");
     // A smaller record count reads only the records it announces.
     damaged(75, 1);
     EXPECT_EQ(read_replay(path).records.size(), 1u);
@@ -145,10 +157,14 @@ TEST(replay, damaged_bytes_at_known_offsets) {
 TEST(replay, unreadable_paths_are_invalid) {
     const temp_dir dir;
     EXPECT_EQ(invalid_message(dir.path() / "missing.mpr"),
-              "invalid MPR: " + (dir.path() / "missing.mpr").string());
+              "invalid MPR: " + (dir.path() / "missing.mpr").string() + ": cannot be opened");
     std::filesystem::create_directory(dir.path() / "x.mpr");
     EXPECT_EQ(invalid_message(dir.path() / "x.mpr"),
-              "invalid MPR: " + (dir.path() / "x.mpr").string());
+              "invalid MPR: " + (dir.path() / "x.mpr").string() + ": cannot be opened");
+    // A device (like a FIFO) is never opened: it could block the run or never end.
+    if (std::filesystem::exists("/dev/zero")) {
+        EXPECT_EQ(invalid_message("/dev/zero"), "invalid MPR: /dev/zero: not a regular file");
+    }
 }
 
 TEST(replay, kind_by_laps_and_best_lap_order) {
@@ -161,16 +177,27 @@ TEST(replay, kind_by_laps_and_best_lap_order) {
         {{{0, 61000}, {0, 60000}}, session_kind::race},
         {{{0, 61000}}, session_kind::qualifying},
         {{{5, 61000}}, session_kind::race},
-        {{{0, -1}, {0, 0}}, session_kind::qualifying},
-        {{{0, 0}, {0, -1}}, session_kind::race},
+        {{{0, -1}, {0, 61000}}, session_kind::qualifying},  // compared as signed values
         {{{0, 61000}, {1, 62000}}, session_kind::race},
+        // Drivers without a time (0 or less) at the end do not break the order...
+        {{{0, 61000}, {0, 62000}, {0, 0}, {0, -1}}, session_kind::qualifying},
+        {{{0, 0}, {0, -1}}, session_kind::qualifying},
+        // ...but still need 0 laps, and do not hide a decrease before them.
+        {{{0, 61000}, {0, 0}, {1, 0}}, session_kind::race},
+        {{{0, 62000}, {0, 61000}, {0, 0}}, session_kind::race},
+        // One in the middle is a decrease.
+        {{{0, 61000}, {0, 0}, {0, 62000}}, session_kind::race},
     };
     for (const auto& c : cases) {
         replay r;
         for (const auto& [laps, best] : c.laps_and_best) {
             r.records.push_back(driver("n", "u", laps, best));
         }
-        EXPECT_EQ(replay_kind(r), c.expected) << c.laps_and_best.size();
+        std::ostringstream records;
+        for (const auto& [laps, best] : c.laps_and_best) {
+            records << " " << laps << "/" << best;
+        }
+        EXPECT_EQ(replay_kind(r), c.expected) << records.str();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "html_template/html_text.h"
 
-#include <sstream>
+#include <charconv>
+#include <system_error>
 
 namespace {
 
@@ -42,17 +43,42 @@ html_escape_streambuf::int_type html_escape_streambuf::overflow(int_type c) {
     return target->sputc(ch);
 }
 
+void append_html_escaped(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const char* replacement = escaped(text[i])) {
+            out.append(text, start, i - start).append(replacement);
+            start = i + 1;
+        }
+    }
+    out.append(text, start, std::string_view::npos);
+}
+
+void append_points_text(std::string& out, points_value points) {
+    // std::to_chars in its general form with a precision writes exactly what printf's "%.6g"
+    // writes, the default floating-point form of a stream, without a locale and on every platform.
+    const double value =
+        static_cast<double>(points.numerator()) / static_cast<double>(points.denominator());
+    char digits[32];
+    const std::to_chars_result end =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::general, 6);
+    out.append(digits, end.ptr);
+}
+
 std::ostream& points_text(std::ostream& out, points_value points) {
-    return out << static_cast<double>(points.numerator()) / static_cast<double>(points.denominator());
+    std::string text;
+    append_points_text(text, points);
+    return out << text;
 }
 
 std::string points_breakdown_text(const std::vector<score_item>& items) {
-    std::ostringstream text;
+    std::string text;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
-            text << " + ";
+            text += " + ";
         }
-        points_text(text, items[i].points) << " (" << items[i].reason << ")";
+        append_points_text(text, items[i].points);
+        text.append(" (").append(items[i].reason).append(")");
     }
-    return text.str();
+    return text;
 }

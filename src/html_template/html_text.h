@@ -25,8 +25,13 @@ private:
     std::streambuf* target;  // not owned; must outlive this buffer
 };
 
-// A points value as a decimal in the stream's default floating-point form: 10, 12.5, 3.33333.
+// A points value as a decimal in the stream's default floating-point form (as printf's "%g" with
+// 6 significant digits, whatever the stream's own settings): 10, 12.5, 3.33333, 2e+06.
 std::ostream& points_text(std::ostream& out, points_value points);
+
+// The same texts appended to a string, for writers that build a page part in memory first.
+void append_html_escaped(std::string& out, std::string_view text);
+void append_points_text(std::string& out, points_value points);
 
 // "10 (1st) + 2 (3rd on grid) + 0.5 (fastest lap)"; empty for no items.
 std::string points_breakdown_text(const std::vector<score_item>& items);

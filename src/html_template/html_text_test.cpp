@@ -37,6 +37,32 @@ TEST(html_text, points_text_in_default_floating_point_form) {
     }
 }
 
+// The text is written without the stream's number formatting, but must stay what that formatting
+// gives: compared here over many fractions, rounding cases and magnitudes.
+TEST(html_text, points_text_is_the_streams_default_form) {
+    std::vector<points_value> values;
+    for (std::int32_t denominator : {1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 16, 20000, 1000000, 2147483647}) {
+        for (std::int32_t numerator : {0, 1, -1, 2, 5, 7, 10, 99, 999, 12345, 999999, 1000000,
+                                       1234567, 99999995, -2147483647, 2147483647}) {
+            values.emplace_back(numerator, denominator);
+        }
+    }
+    for (const points_value& points : values) {
+        std::ostringstream stream;
+        stream << static_cast<double>(points.numerator()) / static_cast<double>(points.denominator());
+        std::ostringstream out;
+        points_text(out, points);
+        EXPECT_EQ(out.str(), stream.str()) << points.numerator() << '/' << points.denominator();
+    }
+}
+
+TEST(html_text, appending_forms_match_the_stream_forms) {
+    std::string text = "x";
+    append_html_escaped(text, "<a href=\"b\">&\n</a>");
+    append_points_text(text, points_value(31, 3));
+    EXPECT_EQ(text, "x&lt;a href=&quot;b&quot;>&amp;&#xA;&lt;/a>10.3333");
+}
+
 TEST(html_text, breakdown_joins_items_with_plus) {
     EXPECT_EQ(points_breakdown_text({}), "");
     EXPECT_EQ(points_breakdown_text({{points_value(10), "1st"}}), "10 (1st)");

@@ -102,11 +102,19 @@ void append_utf8(std::string& out, std::uint16_t unit) {
 
 void decode(std::string_view text, std::string& out) {
     out.clear();
-    out.reserve(text.size() * 3);  // the most one byte can become, so one allocation at most
-    const codepage::base* page = &codepage::latin1::instance();
+    // As long as the text: enough for most names, and a short one stays inside the string (asking
+    // for the three bytes one byte can become would allocate for every name).
+    out.reserve(text.size());
+    const codepage::base* const latin1 = &codepage::latin1::instance();
+    const codepage::base* page = latin1;
     while (!text.empty()) {
         if (text.front() != '^') {
-            append_utf8(out, page->next(text));
+            if (page == latin1 && static_cast<unsigned char>(text.front()) < 0x80) {
+                out += text.front();  // ASCII is itself in code page 1252 and in UTF-8
+                text.remove_prefix(1);
+            } else {
+                append_utf8(out, page->next(text));
+            }
             continue;
         }
         text.remove_prefix(1);

@@ -16,10 +16,16 @@ std::string fold_case(std::string_view bytes) {
 
 name_key make_name_key(std::string_view raw) {
     name_key key{fold_case(raw), {}};
-    key.display.reserve(raw.size() * 3);
+    // As long as the bytes: enough for an ASCII name, and a short one stays inside the string.
+    key.display.reserve(raw.size());
     const auto& latin1 = lfs_codec::codepage::latin1::instance();
     while (!raw.empty()) {
-        lfs_codec::append_utf8(key.display, latin1.next(raw));
+        if (static_cast<unsigned char>(raw.front()) < 0x80) {
+            key.display += raw.front();  // ASCII is itself in code page 1252 and in UTF-8
+            raw.remove_prefix(1);
+        } else {
+            lfs_codec::append_utf8(key.display, latin1.next(raw));
+        }
     }
     return key;
 }

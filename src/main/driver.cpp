@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -12,12 +13,15 @@
 #include "console/console.h"
 #include "event_result/adjustment_check.h"
 #include "event_result/event_directory.h"
-#include "event_result/event_pages.h"
 #include "event_result/event_result.h"
+#include "files/files.h"
 #include "html_template/html_template.h"
+#include "main/command_line.h"
 #include "main/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
+#include "season_data/season_data.h"
+#include "summary/points_chart.h"
 #include "summary/summary_pages.h"
 
 namespace {
@@ -28,12 +32,13 @@ namespace fs = std::filesystem;
 std::vector<fs::path> event_directories() {
     std::vector<fs::path> directories;
     for (const auto& entry : fs::directory_iterator(".")) {
+        // The listing knows the type of most entries; only a symbolic link is followed.
         std::error_code error;
-        const fs::file_status status = fs::status(entry.path(), error);
+        const bool directory = entry.is_directory(error);
         if (error && error != std::errc::no_such_file_or_directory) {
             throw fs::filesystem_error("status", entry.path(), error);
         }
-        if (fs::is_directory(status)) {  // an entry that vanished meanwhile is not one
+        if (directory) {  // an entry that vanished meanwhile is not one
             directories.push_back(entry.path());
         }
     }
@@ -41,87 +46,131 @@ std::vector<fs::path> event_directories() {
     return directories;
 }
 
-// Renders one summary page from its configured template (or the built-in one) into `file_name`.
-// A page that cannot be created or written is a warning.
-void write_summary_page(const char* file_name, const std::optional<std::string>& configured_text,
-                        const std::optional<fs::path>& configured_path,
-                        const std::string& builtin_text, const char* builtin_name,
-                        const char* tag, tag_writer writer, bool& summary_warning) {
-    template_context context;
-    context.name = configured_path ? path_to_utf8(*configured_path) : builtin_name;
-    context.writers.emplace(tag, std::move(writer));
-    const html_template page{configured_text ? std::string_view(*configured_text)
-                                             : std::string_view(builtin_text),
-                             &context};
-    if (!write_page_file(file_name, [&page](std::ostream& out) { render_template(out, page); })) {
+// Writes one file of the championship folder with `render`; a file that cannot be created or
+// written is a warning.
+void write_summary_file(const char* file_name, const std::function<void(std::ostream&)>& render,
+                        bool& summary_warning) {
+    if (!write_page_file(file_name, render)) {
         error_stream << "warning: unable to write " << file_name << '\n';
         summary_warning = true;
     }
 }
 
-int run_championship() {
+// Renders one summary page from its configured template (or the built-in one) into `file_name`,
+// with the tags of `context` and "championship_name". A page that cannot be created or written is
+// a warning.
+void write_summary_page(const char* file_name, const options::option_set& global,
+                        const std::optional<std::string>& configured_text,
+                        const std::optional<fs::path>& configured_path,
+                        const std::string& builtin_text, const char* builtin_name,
+                        template_context context, bool& summary_warning) {
+    context.name = configured_path ? path_to_utf8(*configured_path) : builtin_name;
+    context.writers.emplace("championship_name", [&global](std::ostream& out) {
+        out << global.championship_name;
+    });
+    const html_template page{configured_text ? std::string_view(*configured_text)
+                                             : std::string_view(builtin_text),
+                             &context};
+    write_summary_file(
+        file_name, [&page](std::ostream& out) { render_template(out, page); }, summary_warning);
+}
+
+void run_championship() {
     bool global_warning = false;  // a warning about the global file was written
     const auto global = std::make_shared<const options::option_set>(
         options::load_global_options("rostrum.conf", global_warning));
 
+    const std::vector<fs::path> directories = event_directories();
+    // Room for every event from the start: an event cannot be moved without copying its tables.
     std::vector<event_result> events;
-    replay_presence season;  // every driver met in the season's replays
-    for (const fs::path& directory : event_directories()) {
+    events.reserve(directories.size());
+    season_presence season(global->adjustments);  // who the championship's adjustments name
+    for (const fs::path& directory : directories) {
         event_result event = process_event_directory(global, directory);
         if (event.pause) {
             wait_for_enter(false);
         }
-        add_presence(season, event.presence);
+        season.add(event);
         if (event.complete) {
             events.push_back(std::move(event));
         }
     }
-    for (const std::string& warning :
-         absent_adjustments(global->adjustments, adjustment_reach::season, season)) {
+    for (const std::string& warning : season.absent()) {
         error_stream << "warning: " << warning << '\n';
         global_warning = true;
     }
     if (events.empty()) {
         error_stream << "no complete events detected, not creating summary.\n";
         wait_for_enter(true);
-        return 0;
+        return;
     }
     std::stable_sort(events.begin(), events.end(), [](const event_result& a, const event_result& b) {
         return a.start_time() < b.start_time();
     });
 
-    const standings standings = build_standings(events);
+    const standings standings = build_standings(events, global->best_results.value);
     bool summary_warning = false;
-    write_summary_page(
-        "series.html", global->series_template, global->series_template_path,
-        builtin_series_template, "built-in series template", "series-table",
-        [&](std::ostream& out) {
-            write_series_table(out, *global, events, summary_warning, standings.driver_ranking);
-        },
-        summary_warning);
-    if (!standings.team_ranking.empty()) {
-        write_summary_page(
-            "teams.html", global->teams_template, global->teams_template_path,
-            builtin_teams_template, "built-in teams template", "teams-table",
-            [&](std::ostream& out) {
-                write_team_table(out, *global, summary_warning, standings.team_ranking);
-            },
+    template_context series;
+    series.writers.emplace("series-table", [&](std::ostream& out) {
+        write_series_table(out, *global, events, summary_warning, standings.driver_ranking);
+    });
+    series.writers.emplace("points-chart", [&](std::ostream& out) {
+        write_points_chart(out, events, standings.driver_ranking, global->best_results.value,
+                           global->chart_drivers.value);
+    });
+    write_summary_page("series.html", *global, global->series_template,
+                       global->series_template_path, builtin_series_template,
+                       "built-in series template", std::move(series), summary_warning);
+    if (global->output_json) {
+        write_summary_file(
+            "season.json",
+            [&](std::ostream& out) { write_season_json(out, events, standings, *global); },
             summary_warning);
+    }
+    if (global->output_csv) {
+        write_summary_file(
+            "series.csv", [&](std::ostream& out) { write_series_csv(out, events, standings); },
+            summary_warning);
+    }
+    if (!standings.team_ranking.empty()) {
+        template_context teams;
+        teams.writers.emplace("teams-table", [&](std::ostream& out) {
+            write_team_table(out, *global, summary_warning, standings.team_ranking);
+        });
+        write_summary_page("teams.html", *global, global->teams_template,
+                           global->teams_template_path, builtin_teams_template,
+                           "built-in teams template", std::move(teams), summary_warning);
     }
     if (summary_warning || global_warning) {
         wait_for_enter(false);
     }
-    return 0;
 }
 
 }  // namespace
 
-int run() {
+int run(int argc, char** argv) {
+    enum exit_code { done = 0, fatal_error = 1, usage_error = 2, strict_warnings = 3 };
     set_up_console();
     try {
-        return run_championship();
+        const command_line command = parse_command_line(program_arguments(argc, argv));
+        if (command.help || command.version) {
+            skip_log_file();
+            write_output(command.help ? std::string(usage_text) : version_text());
+            return done;
+        }
+        if (!command.error.empty()) {
+            error_stream << "rostrum: " << command.error << '\n' << usage_text;
+            wait_for_enter(true);
+            return usage_error;
+        }
+        // Everything from here on, the log file included, is as if started in the folder.
+        if (command.folder) {
+            fs::current_path(*command.folder);
+        }
+        run_championship();
+        return command.strict && error_stream_written() ? strict_warnings : done;
     } catch (const std::exception& error) {
         report_fatal_error(error);
-        return 1;
+        return fatal_error;
     }
 }

@@ -1,3 +1,3 @@
 #include "main/driver.h"
 
-int main() { return run(); }
+int main(int argc, char** argv) { return run(argc, argv); }

@@ -1,8 +1,10 @@
 #include "main/standings.h"
 
 #include <algorithm>
+#include <queue>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -46,10 +48,114 @@ bool add_result(series_standing& standing, const score_entry& entry) {
     return true;
 }
 
+// One driver's rounds under a best-results rule: the K best round scores so far (the earlier of
+// equal ones), their sum, and the sum of his manual changes, which always count.
+class best_rounds {
+public:
+    explicit best_rounds(std::size_t best) : best(best) {}
+
+    // Adds the driver's round of the next event (`entry` null where he has no score) and
+    // returns false when a sum leaves the 32-bit range.
+    bool add(const score_entry* entry) {
+        const std::size_t event = rounds++;
+        points_value score{0};
+        if (entry != nullptr) {
+            const auto round = checked_difference(entry->points, entry->manual_change);
+            const auto manual = checked_sum(manual_sum, entry->manual_change);
+            if (!round || !manual) {
+                return false;
+            }
+            score = *round;
+            manual_sum = *manual;
+        }
+        if (kept.size() == best) {
+            const kept_round& worst = kept.top();
+            if (!(compare_points(score, worst.score) > 0)) {
+                return true;  // no better than every kept round: dropped (a later tie loses)
+            }
+            const auto without = checked_difference(kept_sum, worst.score);
+            if (!without) {
+                return false;
+            }
+            kept_sum = *without;
+            kept.pop();
+        }
+        const auto with = checked_sum(kept_sum, score);
+        if (!with) {
+            return false;
+        }
+        kept_sum = *with;
+        kept.push({score, event});
+        return true;
+    }
+
+    // The counted total: the kept rounds and every manual change.
+    std::optional<points_value> total() const { return checked_sum(kept_sum, manual_sum); }
+
+    // For each event added, whether its round is dropped.
+    std::vector<bool> dropped() const {
+        std::vector<bool> flags(rounds, true);
+        for (auto copy = kept; !copy.empty(); copy.pop()) {
+            flags[copy.top().event] = false;
+        }
+        return flags;
+    }
+
+private:
+    struct kept_round {
+        points_value score;
+        std::size_t event;
+    };
+    // Orders the kept rounds so that the top is the first to go: the lowest score, and among
+    // equal scores the latest event.
+    struct goes_later {
+        bool operator()(const kept_round& a, const kept_round& b) const {
+            const int order = compare_points(a.score, b.score);
+            return order > 0 || (order == 0 && a.event < b.event);
+        }
+    };
+
+    std::size_t best;
+    std::size_t rounds = 0;
+    points_value kept_sum{0};
+    points_value manual_sum{0};
+    std::priority_queue<kept_round, std::vector<kept_round>, goes_later> kept;
+};
+
+// Sorts a ranking again after an event, best first, exactly as a stable sort would: standings
+// equal in every ranking step keep the order they had. Only the standings in `changed` can have
+// moved (the others keep their order among themselves), so they alone are sorted, and then merged
+// with the others: far less work than sorting the whole ranking after every event.
 template <class Standing>
-void sort_ranking(std::vector<const Standing*>& ranking) {
-    std::stable_sort(ranking.begin(), ranking.end(),
-                     [](const Standing* a, const Standing* b) { return ranks_below(*b, *a); });
+void sort_ranking(std::vector<const Standing*>& ranking, std::vector<const Standing*>& changed) {
+    std::sort(changed.begin(), changed.end());
+    struct placed {
+        const Standing* standing;
+        std::size_t before;  // its place before the event: decides between equal standings
+    };
+    const auto goes_first = [](const placed& a, const placed& b) {
+        if (ranks_below(*b.standing, *a.standing)) {
+            return true;
+        }
+        return !ranks_below(*a.standing, *b.standing) && a.before < b.before;
+    };
+    std::vector<placed> kept;
+    std::vector<placed> moved;
+    kept.reserve(ranking.size());
+    for (std::size_t i = 0; i < ranking.size(); ++i) {
+        const bool has_changed = std::binary_search(changed.begin(), changed.end(), ranking[i]);
+        (has_changed ? moved : kept).push_back({ranking[i], i});
+    }
+    std::sort(moved.begin(), moved.end(), goes_first);
+    std::size_t next = 0;
+    const auto put = [&ranking, &next](const placed& p) { ranking[next++] = p.standing; };
+    auto k = kept.begin();
+    auto m = moved.begin();
+    while (k != kept.end() && m != moved.end()) {
+        put(goes_first(*m, *k) ? *m++ : *k++);
+    }
+    std::for_each(k, kept.end(), put);
+    std::for_each(m, moved.end(), put);
 }
 
 }  // namespace
@@ -64,15 +170,43 @@ bool ranks_below(const series_standing& a, const series_standing& b) {
     return compare_counts(a.qualifying_counts, b.qualifying_counts) < 0;
 }
 
-standings build_standings(const std::vector<event_result>& events) {
+standings build_standings(const std::vector<event_result>& events, std::int32_t best_results) {
     standings result;
-    for (const event_result& event : events) {
+    // With a best-results rule, every driver's rounds, in the order the drivers were met, and his
+    // result in the event at hand.
+    struct driver_rounds {
+        driver_standing* driver;
+        best_rounds rounds;
+        const score_entry* entry = nullptr;
+    };
+    std::vector<driver_rounds> rounds;
+    std::unordered_map<const driver_standing*, std::size_t> rounds_of;
+    const auto best = static_cast<std::size_t>(std::max(best_results, 0));
+    std::vector<const driver_standing*> changed_drivers;  // in this event
+    std::vector<const team_standing*> changed_teams;
+    for (std::size_t index = 0; index < events.size(); ++index) {
+        const event_result& event = events[index];
+        changed_drivers.clear();
+        changed_teams.clear();
         for (const auto& [key, entry] : event.scores) {
             const auto [driver_slot, new_driver] = result.drivers.try_emplace(key.match);
             driver_standing& driver = driver_slot->second;
             if (new_driver) {
                 driver.key = key;
                 result.driver_ranking.push_back(&driver);
+                if (best > 0) {
+                    // The events before his first score are rounds of 0 for him.
+                    rounds_of.emplace(&driver, rounds.size());
+                    rounds.push_back({&driver, best_rounds(best)});
+                    for (std::size_t earlier = 0; earlier < index; ++earlier) {
+                        rounds.back().rounds.add(nullptr);
+                    }
+                }
+            }
+            changed_drivers.push_back(&driver);
+            driver.results.emplace_back(index, &entry);
+            if (best > 0) {
+                rounds[rounds_of.at(&driver)].entry = &entry;
             }
             driver.name = entry.name;
             driver.team = event.options->team_of(key);
@@ -85,6 +219,7 @@ standings build_standings(const std::vector<event_result>& events) {
                     team->name = *driver.team;
                     result.team_ranking.push_back(team);
                 }
+                changed_teams.push_back(team);
             }
 
             if (!add_result(driver, entry)) {
@@ -94,8 +229,38 @@ standings build_standings(const std::vector<event_result>& events) {
                 throw std::runtime_error("points overflow for team " + std::string(team->name));
             }
         }
-        sort_ranking(result.driver_ranking);
-        sort_ranking(result.team_ranking);
+        for (driver_rounds& each : rounds) {
+            const auto total = each.rounds.add(each.entry) ? each.rounds.total() : std::nullopt;
+            each.entry = nullptr;
+            if (!total) {
+                throw std::runtime_error("points overflow for " + each.driver->key.display);
+            }
+            if (*total != each.driver->points) {
+                changed_drivers.push_back(each.driver);
+            }
+            each.driver->points = *total;
+        }
+        sort_ranking(result.driver_ranking, changed_drivers);
+        sort_ranking(result.team_ranking, changed_teams);
+    }
+    for (driver_rounds& each : rounds) {
+        each.driver->dropped = each.rounds.dropped();
     }
     return result;
+}
+
+std::vector<points_value> running_totals(const std::vector<event_result>& events,
+                                         const name_key& driver, std::int32_t best_results) {
+    std::vector<points_value> totals;
+    totals.reserve(events.size());
+    const bool every_round = best_results <= 0;
+    best_rounds rounds(every_round ? events.size() : static_cast<std::size_t>(best_results));
+    for (const event_result& event : events) {
+        const auto total = rounds.add(event.scores.find(driver)) ? rounds.total() : std::nullopt;
+        if (!total) {
+            throw std::runtime_error("points overflow for " + driver.display);
+        }
+        totals.push_back(*total);
+    }
+    return totals;
 }

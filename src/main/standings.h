@@ -28,6 +28,12 @@ struct driver_standing : series_standing {
     std::string_view name;
     // His team in that latest event, if any; a driver without a team there has none.
     std::optional<std::string_view> team;
+    // With a best-results rule: for every counted event, in order, whether that round was
+    // dropped from `points`. Empty when every round counts.
+    std::vector<bool> dropped;
+    // His scores, in event order: the index of each event in which he has one, and that score
+    // (in the event's table).
+    std::vector<std::pair<std::size_t, const score_entry*>> results;
 };
 
 struct team_standing : series_standing {
@@ -62,6 +68,18 @@ struct standings {
 // event. Standings equal in every ranking step therefore keep their order from the previous event;
 // those first seen in the same event keep the order of that event's table. A driver's points go to
 // the team he has in that event's options. Precondition: every event has its `options`.
+//
+// With `best_results` K above 0, a driver's points are only his K best round scores so far plus
+// every manual change: his round score at an event is its points without the manual change
+// ("modify-points"), 0 where he has no score; the K highest are kept, the earlier of equal ones;
+// while K or fewer events have been counted nothing is dropped. Count-back and the teams' totals
+// still use every event.
+//
 // Throws std::runtime_error "points overflow for " + the driver's user name, or
 // "points overflow for team " + the team's name, when a total leaves the 32-bit range.
-standings build_standings(const std::vector<event_result>& events);
+standings build_standings(const std::vector<event_result>& events, std::int32_t best_results = 0);
+
+// A driver's series total after each event of `events` (found by his key), under the same rule:
+// what his standing's points were after that event; 0 before his first score.
+std::vector<points_value> running_totals(const std::vector<event_result>& events,
+                                         const name_key& driver, std::int32_t best_results = 0);

@@ -229,4 +229,100 @@ TEST(standings, a_total_that_leaves_32_bits_is_an_error) {
     }
 }
 
+// A round of one driver: his event points, of which `manual` came from "modify-points".
+struct round {
+    const char* user;
+    points_value points;
+    points_value manual{0};
+};
+
+// "a: 17 -D-": the driver's total and, per event, whether his round was dropped.
+std::string totals_and_drops(const standings& s) {
+    std::string text;
+    for (const driver_standing* driver : s.driver_ranking) {
+        text += driver->key.display + ": " + std::to_string(driver->points.numerator());
+        if (driver->points.denominator() != 1) {
+            text += "/" + std::to_string(driver->points.denominator());
+        }
+        text += ' ';
+        for (const bool dropped : driver->dropped) {
+            text += dropped ? 'D' : '-';
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+TEST(standings, only_the_best_rounds_count) {
+    const struct {
+        const char* name;
+        std::int32_t best;
+        std::vector<std::vector<round>> events;
+        const char* expected;
+    } cases[] = {
+        {"every round counts without the rule", 0, {{{"a", 10}}, {{"a", 4}}}, "a: 14 \n"},
+        {"nothing is dropped while K or fewer events are counted", 3,
+         {{{"a", 10}}, {{"a", 4}}},
+         "a: 14 --\n"},
+        {"the lowest round is dropped", 2, {{{"a", 10}}, {{"a", 4}}, {{"a", 7}}}, "a: 17 -D-\n"},
+        {"of equal rounds the later is dropped", 2,
+         {{{"a", 5}}, {{"a", 5}}, {{"a", 5}}},
+         "a: 10 --D\n"},
+        {"an event without a score is a round of 0 that can be dropped", 2,
+         {{{"a", 10}}, {{"b", 1}}, {{"a", 6}}},
+         "a: 16 -D-\nb: 1 --D\n"},
+        {"the events before a driver's first score are rounds of 0", 1,
+         {{{"b", 2}}, {{"a", 3}}},
+         "a: 3 D-\nb: 2 -D\n"},
+        {"negative rounds are simply the lowest", 2,
+         {{{"a", -2}}, {{"b", 1}}, {{"a", 4}}},
+         "a: 4 D--\nb: 1 --D\n"},
+        {"a manual change always counts, also in a dropped round", 1,
+         {{{"a", -2, -5}}, {{"a", 6}}},
+         "a: 1 D-\n"},
+        {"a manual change does not make a round better or worse", 1,
+         {{{"a", 8, -2}}, {{"a", 7}}},
+         "a: 8 -D\n"},
+        {"fractions are compared and added exactly", 2,
+         {{{"a", points_value(1, 3)}}, {{"a", points_value(1, 2)}}, {{"a", points_value(1, 4)}}},
+         "a: 5/6 --D\n"},
+        {"the ranking uses the counted points", 1,
+         {{{"a", 10}, {"b", 6}}, {{"a", 1}, {"b", 6}}},
+         "a: 10 -D\nb: 6 -D\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<event_result> events;
+        for (const auto& rounds : c.events) {
+            event_result& event = events.emplace_back();
+            event.options = std::make_shared<options::option_set>();
+            for (const round& r : rounds) {
+                score_entry& entry = event.scores[make_name_key(r.user)];
+                entry.name = r.user;
+                entry.points = r.points;
+                entry.manual_change = r.manual;
+            }
+        }
+        const standings s = build_standings(events, c.best);
+        EXPECT_EQ(totals_and_drops(s), c.expected) << c.name;
+        for (const driver_standing* driver : s.driver_ranking) {
+            EXPECT_EQ(running_totals(events, driver->key, c.best).back(), driver->points) << c.name;
+        }
+    }
+}
+
+TEST(standings, running_totals_follow_the_rule_event_by_event) {
+    std::vector<event_result> events;
+    for (const int points : {10, 4, 7, 12}) {
+        event_result& event = events.emplace_back();
+        event.scores[make_name_key("a")].points = points;
+    }
+    events.emplace_back();  // an event without him
+    EXPECT_EQ(running_totals(events, make_name_key("a"), 2),
+              (std::vector<points_value>{10, 14, 17, 22, 22}));
+    EXPECT_EQ(running_totals(events, make_name_key("a")),
+              (std::vector<points_value>{10, 14, 21, 33, 33}));
+    EXPECT_EQ(running_totals(events, make_name_key("nobody"), 2),
+              (std::vector<points_value>{0, 0, 0, 0, 0}));
+}
+
 }  // namespace

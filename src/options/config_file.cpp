@@ -15,6 +15,7 @@
 
 #include "common/visible_text.h"
 #include "console/console.h"
+#include "files/files.h"
 #include "options/config_check.h"
 #include "options/driver_sections.h"
 #include "options/info_scan.h"
@@ -144,10 +145,14 @@ const typed_key typed_keys[] = {
      store<&option_set::shared_points_mode_fastest_qualifier>},
     {"points.shared-points-mode-highest-climber",
      store<&option_set::shared_points_mode_highest_climber>},
+    {"points.best-results", store<&option_set::best_results>},
     {"output.qualifying-columns", store<&option_set::qualifying_columns>},
     {"output.race-columns", store<&option_set::race_columns>},
     {"output.summary-columns", store<&option_set::summary_columns>},
     {"output.team-summary-columns", store<&option_set::team_summary_columns>},
+    {"output.chart-drivers", store<&option_set::chart_drivers>},
+    {"output.json", store<&option_set::output_json>},
+    {"output.csv", store<&option_set::output_csv>},
 };
 
 struct template_key {
@@ -164,10 +169,11 @@ const template_key template_keys[] = {
      &option_set::qualifying_template_path},
 };
 
-const char* const text_keys[] = {"event-name"};
+const char* const text_keys[] = {"event-name", "championship-name"};
 const char* const driver_sections[] = {"forced-names", "teams", "penalties", "modify-points"};
 
-// Every key the reader knows, for the check of unknown and misplaced keys.
+}  // namespace
+
 const key_catalogue& known_keys() {
     static const key_catalogue catalogue = [] {
         key_catalogue known;
@@ -183,6 +189,8 @@ const key_catalogue& known_keys() {
     }();
     return catalogue;
 }
+
+namespace {
 
 // The whole content of a regular file of at most `limit` bytes. Throws `failure` when it cannot
 // be read or is a directory, `failure` + ": not a regular file" for a device, FIFO or socket, and
@@ -226,7 +234,7 @@ std::string with_line_feeds(std::string text) {
 }
 
 void note_input_time(option_set& set, const fs::path& path) {
-    set.newest_input_time = std::max(set.newest_input_time, fs::last_write_time(path));
+    set.newest_input_time = std::max(set.newest_input_time, input_time(path));
 }
 
 // Parses INFO text read from `path`. Errors in the text itself are labelled with `path`; errors
@@ -305,6 +313,11 @@ bool read_options_file(option_set& set, const fs::path& path, config_scope scope
     }
     if (const auto entry = tree.get_child_optional("event-name"); entry && !entry->data().empty()) {
         set.event_name = entry->data();
+    }
+    // The championship's name is one for the whole season: an event's own file cannot change it.
+    if (const auto entry = tree.get_child_optional("championship-name");
+        entry && scope == config_scope::championship) {
+        set.championship_name = entry->data();
     }
     read_driver_sections(set, tree, places, scope == config_scope::event);
     for (const std::string& warning : check_driver_sections(tree, places)) {

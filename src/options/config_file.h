@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "options/config_check.h"
 #include "options/option_set.h"
 
 // The configuration files ("rostrum.conf"): INFO text read with Boost.PropertyTree and overlaid
@@ -19,7 +20,7 @@ enum class config_scope { championship, event };
 // the `reduced` flag of the three points tables (from `reduced_points`, on every read), the
 // template files it names (resolved against the file's directory), "event-name" when not empty,
 // then the driver sections "forced-names", "teams", "penalties" and "modify-points". Raises
-// `newest_input_time` to the last-write time of the file, of every file it pulls
+// `newest_input_time` to the input time (files::input_time) of the file, of every file it pulls
 // in by "#include" and of each template. A UTF-8 byte-order mark at the start of the file is
 // skipped.
 //
@@ -49,6 +50,9 @@ bool read_options_file(option_set& set, const std::filesystem::path& path,
 // Throws what `read_options_file` throws, and std::filesystem::filesystem_error when the file's
 // existence cannot be checked.
 option_set load_global_options(const std::filesystem::path& path, bool& warning_written);
+
+// Every key a configuration file may hold (the key paths, and the sections of driver names).
+const key_catalogue& known_keys();
 
 // The largest template file that is read.
 constexpr std::uintmax_t max_template_bytes = std::uintmax_t{4} << 20;

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/property_tree/info_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+
 #include <chrono>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 #include "support/fraction_text.h"
 #include "support/stream_capture.h"
@@ -72,6 +76,8 @@ std::string settings_of(const option_set& set) {
         << "race-columns:" << text_of(set.race_columns) << '\n'
         << "summary-columns:" << text_of(set.summary_columns) << '\n'
         << "team-summary-columns:" << text_of(set.team_summary_columns) << '\n'
+        << "json: " << set.output_json << '\n'
+        << "csv: " << set.output_csv << '\n'
         << "event-name: " << set.event_name.value_or("(none)") << '\n';
     return out.str();
 }
@@ -91,6 +97,8 @@ qualifying-columns: position driver team car best-lap handicap
 race-columns: position driver team points grid-slot car finish-time best-lap handicap
 summary-columns: position driver team points summary
 team-summary-columns: position team points
+json: 0
+csv: 0
 event-name: (none)
 )";
 
@@ -170,6 +178,8 @@ output
     race-columns "position driver car change"
     summary-columns ""
     team-summary-columns "team team points"
+    json true
+    csv 1
 }
 event-name "Round 1: Spa"
 )");
@@ -188,6 +198,8 @@ qualifying-columns: position driver
 race-columns: position driver car change
 summary-columns:
 team-summary-columns: team team points
+json: 1
+csv: 1
 event-name: Round 1: Spa
 )");
 }
@@ -377,6 +389,8 @@ qualifying-columns: position driver team car best-lap handicap
 race-columns: position driver team points grid-slot car finish-time best-lap handicap
 summary-columns: position driver team points summary
 team-summary-columns: position team points
+json: 0
+csv: 0
 event-name: Global name
 )");
     EXPECT_EQ(event.forced_name_of(make_name_key("alice")), "Alice E.");
@@ -403,13 +417,13 @@ event-name: Global name
 TEST_F(config_file, the_newest_input_time_only_grows) {
     const auto now = file_time_now();
     const fs::path path = write("rostrum.conf", "");
-    fs::last_write_time(path, now - std::chrono::hours(1));
+    fs::last_write_time(path, now + std::chrono::hours(1));
     option_set set;
     options::read_options_file(set, path);
-    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
-    set.newest_input_time = now;
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(1));
+    set.newest_input_time = now + std::chrono::hours(2);
     options::read_options_file(set, path);
-    EXPECT_EQ(set.newest_input_time, now);
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2));
 }
 
 TEST_F(config_file, templates_are_found_beside_an_event_file) {
@@ -420,10 +434,10 @@ TEST_F(config_file, templates_are_found_beside_an_event_file) {
     const fs::path config = write(
         "ev1/rostrum.conf", "template { race race.tpl\n qualifying sub/qualifying.tpl\n series \"" +
                                 absolute.generic_string() + "\" }\n");
-    fs::last_write_time(config, now - std::chrono::hours(3));
-    fs::last_write_time(race, now - std::chrono::hours(2));
-    fs::last_write_time(qualifying, now - std::chrono::hours(1));
-    fs::last_write_time(absolute, now - std::chrono::hours(4));
+    fs::last_write_time(config, now + std::chrono::hours(2));
+    fs::last_write_time(race, now + std::chrono::hours(3));
+    fs::last_write_time(qualifying, now + std::chrono::hours(4));
+    fs::last_write_time(absolute, now + std::chrono::hours(1));
 
     option_set set;
     options::read_options_file(set, config);
@@ -435,7 +449,7 @@ TEST_F(config_file, templates_are_found_beside_an_event_file) {
     EXPECT_EQ(set.series_template_path, absolute);
     EXPECT_EQ(set.teams_template, std::nullopt);
     EXPECT_EQ(set.teams_template_path, std::nullopt);
-    EXPECT_EQ(set.newest_input_time, now - std::chrono::hours(1));
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(4));
 }
 
 TEST_F(config_file, templates_of_the_global_file_are_found_in_the_working_directory) {
@@ -465,8 +479,8 @@ TEST_F(config_file, a_template_that_cannot_be_read_ends_the_reading) {
         // A Windows path: "\r" is an escape of the file's syntax, so the name holds a carriage
         // return, shown visibly, with a word on how to write paths.
         {"template { race \"templates\\race.html\" }",
-         place + "template.race: unable to read " + (dir.path() / "ev1").string() +
-             "/templates\\race.html\n"
+         place + "template.race: unable to read " +
+             visible((dir.path() / "ev1" / "templates\race.html").string()) + "\n"
              "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t is "
              "a tab, \\r a carriage return)"},
     };
@@ -488,13 +502,13 @@ TEST_F(config_file, a_byte_order_mark_is_skipped_and_includes_still_work) {
     const fs::path config =
         write("rostrum.conf", "\xEF\xBB\xBFpoints\n{\n    race 5,3\n}\n#include \"" +
                                   included.generic_string() + "\"\n");
-    fs::last_write_time(config, now - std::chrono::hours(2));
-    fs::last_write_time(included, now);
+    fs::last_write_time(config, now + std::chrono::hours(1));
+    fs::last_write_time(included, now + std::chrono::hours(2));
     option_set set;
     options::read_options_file(set, config);
     EXPECT_EQ(text_of(set.race_points), " 5 3");
     EXPECT_EQ(text_of(set.race_columns), " position points");
-    EXPECT_EQ(set.newest_input_time, now) << "an included file counts";
+    EXPECT_EQ(set.newest_input_time, now + std::chrono::hours(2)) << "an included file counts";
 }
 
 TEST_F(config_file, a_configuration_file_that_cannot_be_read) {
@@ -550,6 +564,30 @@ TEST_F(config_file, global_options_report_a_warning) {
     EXPECT_EQ(text_of(set.race_points), " 3");
     EXPECT_EQ(errors.text(),
               "warning: " + place(1) + ": points.race: invalid token near 2; the table keeps 3\n");
+}
+
+// The annotated example configuration shipped in examples/ holds every key once and reads without
+// a single warning.
+TEST(config_file_example, the_annotated_example_holds_every_key_and_reads_cleanly) {
+    const fs::path example = fs::path(EXAMPLES_DIR) / "annotated.conf";
+    const stream_capture errors(error_stream);
+    option_set set;
+    EXPECT_FALSE(options::read_options_file(set, example));
+    EXPECT_EQ(errors.text(), "");
+
+    boost::property_tree::ptree tree;
+    boost::property_tree::read_info(example.string(), tree);
+    const options::key_catalogue& known = options::known_keys();
+    for (const std::string& key : known.keys) {
+        EXPECT_EQ(tree.count(key.substr(0, key.find('.'))), 1U) << key;
+        EXPECT_TRUE(tree.get_child_optional(key)) << key << " is missing";
+    }
+    for (const std::string& section : known.name_sections) {
+        EXPECT_EQ(tree.count(section), 1U) << section;
+        EXPECT_FALSE(tree.get_child(section).empty()) << section;
+    }
+    EXPECT_EQ(set.best_results.value, 8);
+    EXPECT_EQ(set.time_penalties.at(make_name_key("boris_k")), 5000);
 }
 
 }  // namespace

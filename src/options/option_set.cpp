@@ -15,7 +15,7 @@ constexpr std::pair<std::string_view, column_type> column_names[] = {
     {"summary", column_type::summary},   {"grid-slot", column_type::grid_slot},
     {"handicap", column_type::handicap}, {"finish-time", column_type::finish_time},
     {"best-lap", column_type::best_lap}, {"car", column_type::car},
-    {"change", column_type::change},
+    {"change", column_type::change},     {"penalty", column_type::penalty},
 };
 
 constexpr std::pair<std::string_view, shared_points_mode> shared_points_mode_names[] = {

@@ -42,6 +42,7 @@ enum class column_type : std::int32_t {
     best_lap = 8,
     car = 9,
     change = 10,
+    penalty = 11,  // the race page's applied time penalty or disqualification
 };
 
 // The configuration name of a column type ("grid-slot" for grid_slot, ...).
@@ -60,6 +61,11 @@ struct scoring_positions {
     // When a session has fewer participants n than the table's length, position p scores the
     // entry for position p + (length - n), so that the last participant gets the last entry.
     bool reduced = false;
+};
+
+// A number of rounds: a whole number, 0 or greater.
+struct round_count {
+    std::int32_t value = 0;
 };
 
 struct column_list {
@@ -96,6 +102,9 @@ struct option_set {
     shared_points_mode shared_points_mode_fastest_lap = shared_points_mode::award_all;
     shared_points_mode shared_points_mode_fastest_qualifier = shared_points_mode::award_all;
     shared_points_mode shared_points_mode_highest_climber = shared_points_mode::award_all;
+    // Only each driver's best rounds count towards his series total (0: every round counts).
+    // Taken from the championship's file.
+    round_count best_results;
     column_list qualifying_columns{{column_type::position, column_type::driver, column_type::team,
                                     column_type::car, column_type::best_lap,
                                     column_type::handicap}};
@@ -108,6 +117,15 @@ struct option_set {
     column_list team_summary_columns{{column_type::position, column_type::team,
                                       column_type::points}};
     std::optional<std::string> event_name;  // shown instead of the event's track identifiers
+    // The championship's name, offered to every page as "championship_name" (taken from the
+    // championship's file only).
+    std::string championship_name;
+    // How many drivers of the final standings the series page's points chart shows (0: none).
+    round_count chart_drivers{10};
+    // Whether a run that writes "series.html" also writes the season as data: "season.json" and
+    // the series table as "series.csv" (taken from the championship's file only).
+    bool output_json = false;
+    bool output_csv = false;
     // Page templates read from the files named by "template.series" and so on, and the resolved
     // paths of those files (the templates' names in error messages).
     std::optional<std::string> series_template;
@@ -127,8 +145,8 @@ struct option_set {
     std::unordered_map<name_key, points_modification> points_modifications;
     // Every entry of "penalties" and "modify-points" read into this set, in reading order.
     std::vector<adjustment_entry> adjustments;
-    // The latest last-write time of the configuration and template files read into this set;
-    // earlier than any file until one is read.
+    // The latest input time (files::input_time) of the configuration files, included files and
+    // template files read into this set; earlier than any file until one is read.
     std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();
 
     // The driver's team, or nothing. The view lives as long as the set.

@@ -245,6 +245,18 @@ std::istream& operator>>(std::istream& in, scoring_positions& table) {
     return in;
 }
 
+std::istream& operator>>(std::istream& in, round_count& count) {
+    std::int32_t value = 0;
+    if (in >> value) {
+        if (value < 0) {
+            in.setstate(std::ios_base::failbit);
+        } else {
+            count.value = value;
+        }
+    }
+    return in;
+}
+
 std::istream& operator>>(std::istream& in, shared_points_mode& mode) {
     std::string word;
     if (!(in >> word)) {

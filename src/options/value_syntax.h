@@ -46,6 +46,10 @@ table_reading read_scoring_positions(std::string_view text);
 // "10,-" does not).
 std::istream& operator>>(std::istream& in, scoring_positions& table);
 
+// A whole number, 0 or greater ("8", "+8"); fails for a sign alone, a negative number, one that
+// does not fit in 32 bits, or a decimal ("8.0" leaves ".0").
+std::istream& operator>>(std::istream& in, round_count& count);
+
 // One word, named in the sharing mode table ("award-all", "divide-between", "award-first").
 std::istream& operator>>(std::istream& in, shared_points_mode& mode);
 

@@ -31,6 +31,10 @@ std::string text_of(const scoring_positions& table) {
     return text;
 }
 
+std::string text_of(const round_count& count) {
+    return std::to_string(count.value);
+}
+
 std::string text_of(shared_points_mode mode) {
     return std::string(shared_points_mode_name(mode));
 }
@@ -207,6 +211,19 @@ TEST(value_syntax, an_empty_diagnostic_leaves_the_error_stream_usable) {
     EXPECT_EQ(errors.text(), "invalid token near \nnext line\n");
 }
 
+TEST(value_syntax, round_counts) {
+    check_conversions<round_count>({
+        {"8", "8", ""},
+        {" 0 ", "0", ""},
+        {"+3", "3", ""},
+        {"-1", "fails", ""},
+        {"8.0", "fails", ""},
+        {"eight", "fails", ""},
+        {"", "fails", ""},
+        {"2147483648", "fails", ""},
+    });
+}
+
 TEST(value_syntax, shared_points_modes) {
     check_conversions<shared_points_mode>({
         {"award-all", "award-all", ""},
@@ -233,7 +250,7 @@ TEST(value_syntax, column_lists) {
 }
 
 TEST(value_syntax, name_tables_read_both_ways) {
-    for (int value = 0; value <= 10; ++value) {
+    for (int value = 0; value <= 11; ++value) {
         const auto column = static_cast<column_type>(value);
         EXPECT_EQ(column_of_name(column_name(column)), column) << value;
     }

@@ -59,48 +59,46 @@ using options::column_type;
 
 const char* const position_header = "<th><abbr title=Position>Pos</abbr>";
 
-// The column title of an event: its configured name, else its race's track, else its qualifying
-// tracks joined with "+".
-void write_event_title(std::ostream& out, const event_result& event) {
-    if (event.options && event.options->event_name) {
-        html_escape(out, *event.options->event_name);
-    } else if (event.race) {
-        html_escape(out, event.race->track_id);
-    } else if (event.qualifying) {
-        html_escape(out, qualifying_track_text(*event.qualifying));
-    } else {
-        throw std::runtime_error("start_time() called on invalid event");
-    }
-}
-
-// One event's cell of a driver's row: his points with the breakdown as the title and the class
-// markers of his result, or the non-participant cell when he has no result there.
-void write_event_cell(std::ostream& out, const event_result& event, const name_key& driver) {
-    const score_entry* entry = event.scores.find(driver);
+// One event's cell of a driver's row, appended to `row`: his points with the breakdown as the
+// title and the class markers of his result, or the non-participant cell when he has no result
+// there. A round dropped from his total shows its points in parentheses, with the class "dropped"
+// and a word in the title.
+void append_event_cell(std::string& row, const score_entry* entry, bool dropped) {
     if (entry == nullptr) {
-        out << "<td class=non-participant>";
+        row += "<td class=non-participant>";
         return;
     }
-    out << "<td title=\"";
-    html_escape(out, points_breakdown_text(entry->breakdown));
-    out << "\" class=\"";
+    row += "<td title=\"";
+    append_html_escaped(row, points_breakdown_text(entry->breakdown));
+    if (dropped) {
+        append_html_escaped(row, entry->manual_change != 0
+                                     ? "\ndropped from the total; the manual change still counts"
+                                     : "\ndropped from the total");
+    }
+    row += "\" class=\"";
     if (entry->finish_position) {
-        out << 'f' << *entry->finish_position << ' ';
+        row.append(1, 'f').append(std::to_string(*entry->finish_position)).append(1, ' ');
     }
     if (entry->qualifying_position) {
-        out << 'q' << *entry->qualifying_position << ' ';
+        row.append(1, 'q').append(std::to_string(*entry->qualifying_position)).append(1, ' ');
     }
     if (entry->fastest_lap) {
-        out << "fastest-lap ";
+        row += "fastest-lap ";
     }
     if (entry->highest_climber) {
-        out << "highest-climber ";
+        row += "highest-climber ";
     }
     if (entry->handicap) {
-        out << "handicap ";
+        row += "handicap ";
     }
-    out << "participant\">";
-    points_text(out, entry->points);
+    if (dropped) {
+        row += "participant dropped\">(";
+        append_points_text(row, entry->points);
+        row += ')';
+        return;
+    }
+    row += "participant\">";
+    append_points_text(row, entry->points);
 }
 
 void warn_unsupported(const char* table, column_type column, bool& summary_warning) {
@@ -163,7 +161,7 @@ void write_series_table(std::ostream& out, const options::option_set& options,
             case column_type::summary:
                 for (const event_result& event : events) {
                     out << "<th class=track-name>";
-                    write_event_title(out, event);
+                    html_escape(out, event_title(event));
                 }
                 break;
             default:
@@ -173,43 +171,56 @@ void write_series_table(std::ostream& out, const options::option_set& options,
     }
     out << "</thead><tbody>";
 
-    std::size_t row = 0;
+    // Each row is put together in memory and written in one piece: a season has thousands of
+    // cells per row.
+    std::string row;
+    std::size_t number = 0;
     for (const driver_standing* driver : ranking) {
-        ++row;
-        out << "<tr>";
+        ++number;
+        row.assign("<tr>");
         for (const column_type column : columns) {
             switch (column) {
                 case column_type::position:
-                    out << "<td>" << row;
+                    row.append("<td>").append(std::to_string(number));
                     break;
                 case column_type::driver:
-                    out << "<td title=\"";
-                    html_escape(out, driver->key.display) << "\">";
-                    html_escape(out, driver->name);
+                    row += "<td title=\"";
+                    append_html_escaped(row, driver->key.display);
+                    row += "\">";
+                    append_html_escaped(row, driver->name);
                     break;
                 case column_type::team:
                     if (driver->team) {
-                        out << "<td>";
-                        html_escape(out, *driver->team);
+                        row += "<td>";
+                        append_html_escaped(row, *driver->team);
                     } else {
-                        out << "<td class=no-team>";
+                        row += "<td class=no-team>";
                     }
                     break;
                 case column_type::points:
-                    out << "<td class=total title=\"";
-                    html_escape(out, standing_title_text(*driver)) << "\">";
-                    points_text(out, driver->points);
+                    row += "<td class=total title=\"";
+                    append_html_escaped(row, standing_title_text(*driver));
+                    row += "\">";
+                    append_points_text(row, driver->points);
                     break;
-                case column_type::summary:
-                    for (const event_result& event : events) {
-                        write_event_cell(out, event, driver->key);
+                case column_type::summary: {
+                    auto result = driver->results.begin();
+                    for (std::size_t index = 0; index < events.size(); ++index) {
+                        const score_entry* entry = nullptr;
+                        if (result != driver->results.end() && result->first == index) {
+                            entry = result++->second;
+                        }
+                        append_event_cell(row, entry,
+                                          index < driver->dropped.size() && driver->dropped[index]);
                     }
                     break;
+                }
                 default:
                     break;
             }
         }
-        out << "</tr>\n";
+        row += "</tr>\n";
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
     }
     out << "</tbody></table>";
 }

@@ -20,7 +20,8 @@ extern const std::string builtin_teams_template;
 
 // The drivers' table ("series-table"): one row per driver in ranking order, with the columns of
 // the global `options.summary_columns`; a summary column is one column per event in the given
-// order. A column type the table cannot show writes
+// order, where a round dropped from the driver's total (`driver_standing::dropped`) shows its
+// points in parentheses with the class "dropped". A column type the table cannot show writes
 // "warning: unsupported column for summary: " + its name to `error_stream`, sets
 // `summary_warning` and is left out. Throws std::runtime_error
 // "start_time() called on invalid event" for an event with neither race nor qualifying (and no

@@ -182,6 +182,38 @@ TEST(summary_pages, equal_standings_numbered_in_turn_and_empty_breakdowns) {
     EXPECT_FALSE(summary_warning);
 }
 
+TEST(summary_pages, dropped_rounds_are_shown_in_parentheses) {
+    std::vector<event_result> events;
+    events.push_back(race_event("BL1"));
+    add_result(events[0], "Ann", "Ann", {{10, "1st"}}, 1);
+    add_result(events[0], "Bob", "Bob", {{6, "2nd"}}, 2);
+    events.push_back(race_event("AS1"));
+    add_result(events[1], "Ann", "Ann", {{6, "2nd"}, {-2, "late"}}, 2).manual_change = -2;
+    events.push_back(race_event("SO1"));
+    add_result(events[2], "Ann", "Ann", {{10, "1st"}}, 1);
+    add_result(events[2], "Bob", "Bob", {{6, "2nd"}}, 2);
+
+    const standings s = build_standings(events, 2);
+    std::ostringstream out;
+    bool summary_warning = false;
+    write_series_table(out, columns({column_type::driver, column_type::points, column_type::summary}),
+                       events, summary_warning, s.driver_ranking);
+    // Ann keeps her two wins, and the -2 of the dropped round still counts; Bob's missed round is
+    // the one he drops, an empty cell as before.
+    EXPECT_EQ(out.str(),
+              "<table><thead><tr><th>Driver<th>Total<th class=track-name>BL1"
+              "<th class=track-name>AS1<th class=track-name>SO1</thead><tbody>"
+              "<tr><td title=\"Ann\">Ann<td class=total title=\"R: 2×1st, 2nd\">18"
+              "<td title=\"10 (1st)\" class=\"f1 participant\">10"
+              "<td title=\"6 (2nd) + -2 (late)&#xA;dropped from the total; the manual change still "
+              "counts\" class=\"f2 participant dropped\">(4)"
+              "<td title=\"10 (1st)\" class=\"f1 participant\">10</tr>\n"
+              "<tr><td title=\"Bob\">Bob<td class=total title=\"R: 2×2nd\">12"
+              "<td title=\"6 (2nd)\" class=\"f2 participant\">6<td class=non-participant>"
+              "<td title=\"6 (2nd)\" class=\"f2 participant\">6</tr>\n"
+              "</tbody></table>");
+}
+
 TEST(summary_pages, event_titles) {
     event_result qualifying_only;
     qualifying_only.options = std::make_shared<options::option_set>();

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "files/files.h"
+
 temp_dir::temp_dir() {
     std::random_device seed;
     std::mt19937_64 random(seed());
@@ -51,4 +53,16 @@ std::string read_file(const std::filesystem::path& path) {
 
 std::filesystem::file_time_type file_time_now() {
     return std::chrono::floor<std::chrono::seconds>(std::filesystem::file_time_type::clock::now());
+}
+
+bool file_arrival_time_known() {
+    if (std::filesystem::path::preferred_separator == '/') {
+        return true;
+    }
+    const temp_dir dir;
+    const std::filesystem::path file = dir.path() / "arrived";
+    write_file(file, "");
+    const auto long_ago = file_time_now() - std::chrono::hours(24 * 365);
+    std::filesystem::last_write_time(file, long_ago);
+    return input_time(file) > long_ago;
 }

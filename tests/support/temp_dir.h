@@ -28,3 +28,9 @@ std::string read_file(const std::filesystem::path& path);
 // The file clock's current time in whole seconds. Windows keeps file times in steps of 100 ns, so
 // a finer time given to last_write_time would not read back equal there.
 std::filesystem::file_time_type file_time_now();
+
+// Whether the file system tells when a file arrived (its status-change time on Linux, its creation
+// time on Windows) apart from its last-write time. Always on Linux. Wine gives a file's
+// last-write time as its creation time, so a test of a file copied in with an old last-write
+// time cannot run there.
+bool file_arrival_time_known();

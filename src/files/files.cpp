@@ -1,0 +1,136 @@
+#include "files/files.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <ratio>
+#include <string>
+#include <system_error>
+
+#include "files/files_platform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// How many seconds the file clock's epoch lies before 1970 (negative: after it). C++17 offers no
+// conversion between the file clock and the system clock; both count from a whole second
+// (libstdc++'s file clock from 2174-01-01), so the difference of their current readings,
+// rounded to whole seconds, is the distance between their epochs.
+std::int64_t file_clock_offset() {
+    static const std::int64_t offset = [] {
+        using std::chrono::nanoseconds;
+        const auto file_now = std::chrono::duration_cast<nanoseconds>(
+            fs::file_time_type::clock::now().time_since_epoch());
+        const auto system_now = std::chrono::duration_cast<nanoseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        return std::chrono::round<std::chrono::seconds>(file_now - system_now).count();
+    }();
+    return offset;
+}
+
+// Writes the page into `target` (created or truncated) and closes it. False when it cannot be
+// created or written completely; a partly written `target` is removed, also when `render` throws.
+bool write_whole(const fs::path& target, const std::function<void(std::ostream&)>& render) {
+    std::ofstream file(target, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
+    if (!file) {
+        return false;
+    }
+    const auto remove_partial = [&file, &target] {
+        file.close();
+        std::error_code ignored;
+        fs::remove(target, ignored);
+    };
+    try {
+        render(file);
+        file.close();
+    } catch (...) {
+        remove_partial();
+        throw;
+    }
+    if (!file) {
+        remove_partial();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace files_platform {
+
+fs::file_time_type file_time_from_unix(std::int64_t seconds, std::int64_t nanoseconds) {
+    seconds += nanoseconds / 1000000000;
+    nanoseconds %= 1000000000;
+    if (nanoseconds < 0) {
+        nanoseconds += 1000000000;
+        seconds -= 1;
+    }
+    using file_duration = fs::file_time_type::duration;
+    static_assert(std::ratio_equal_v<file_duration::period, std::nano>,
+                  "the file clock counts nanoseconds");
+    const bool before_1970 = seconds < 0;
+    std::int64_t count = 0;
+    if (__builtin_add_overflow(seconds, file_clock_offset(), &seconds) ||
+        __builtin_mul_overflow(seconds, std::int64_t{1000000000}, &count) ||
+        __builtin_add_overflow(count, nanoseconds, &count)) {
+        return before_1970 ? fs::file_time_type::min() : fs::file_time_type::max();
+    }
+    return fs::file_time_type(file_duration(count));
+}
+
+}  // namespace files_platform
+
+namespace {
+
+files_platform::file_times times_of(const fs::path& path) {
+    files_platform::file_times times;
+    std::error_code error;
+    if (!files_platform::times_of(path, times, error)) {
+        throw fs::filesystem_error("cannot get file time", path, error);
+    }
+    return times;
+}
+
+}  // namespace
+
+fs::file_time_type input_time(const fs::path& path) {
+    const files_platform::file_times times = times_of(path);
+    return std::max(times.modified, times.arrived);
+}
+
+fs::file_time_type modification_time(const fs::path& path) {
+    return times_of(path).modified;
+}
+
+std::optional<fs::file_time_type> modification_time_if_any(const fs::path& path) {
+    files_platform::file_times times;
+    std::error_code error;
+    if (files_platform::times_of(path, times, error)) {
+        return times.modified;
+    }
+    if (error == std::errc::no_such_file_or_directory) {
+        return std::nullopt;
+    }
+    throw fs::filesystem_error("cannot get file time", path, error);
+}
+
+bool write_page_file(const fs::path& path, const std::function<void(std::ostream&)>& render) {
+    std::error_code ignored;
+    if (fs::is_symlink(fs::symlink_status(path, ignored))) {
+        return write_whole(path, render);
+    }
+    fs::path temporary_name(".");
+    temporary_name += path.filename();
+    temporary_name += "." + std::to_string(files_platform::process_id()) + ".tmp";
+    const fs::path temporary = path.parent_path() / temporary_name;
+    if (!write_whole(temporary, render)) {
+        return false;
+    }
+    if (!files_platform::replace(temporary, path)) {
+        fs::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+// The file system where the standard library falls short on Windows: file times at the platform's
+// full precision (100 ns on Windows, where std::filesystem::last_write_time has whole seconds), the
+// time a file arrived (status change on Linux, creation on Windows), and replacing a page by
+// rename. files_posix.cpp and files_win32.cpp hold what differs between the platforms.
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+
+// The time a file became what it is as an input of the pages: the later of its last-write time
+// and its status-change time (Linux) or creation time (Windows), at full precision. A replay copied
+// or unpacked into a folder keeps an old last-write time; the other time is the moment it
+// arrived. Follows symbolic links. Throws std::filesystem::filesystem_error.
+std::filesystem::file_time_type input_time(const std::filesystem::path& path);
+
+// A file's last-write time at full precision. Follows symbolic links. Throws
+// std::filesystem::filesystem_error.
+std::filesystem::file_time_type modification_time(const std::filesystem::path& path);
+
+// The same, or nothing when there is no such file (one look at the file system where asking
+// whether it exists and then for its time would take two). Throws
+// std::filesystem::filesystem_error for any other failure.
+std::optional<std::filesystem::file_time_type> modification_time_if_any(
+    const std::filesystem::path& path);
+
+// Writes the page `path` whole, without line-end translation: `render` writes it into a temporary
+// file in the page's folder (named "." + the page's file name + "." + the process id + ".tmp"),
+// which is renamed over the page only when complete, so that a reader of the folder sees the old
+// page or the new one, never a part. (No flush to the disk: a power cut may lose the new page.)
+// A page that is a symbolic link is written through the link in place instead.
+//
+// Returns false when the page cannot be written: the temporary file cannot be created (`render`
+// is not called then), writing it fails, or the rename fails (a directory or a file locked by
+// another program in the page's place). An exception of `render` passes on. In every failure the
+// old page is left as it was and no temporary file remains; a link whose target was only partly
+// written is removed, so that it never passes for an up-to-date page later.
+bool write_page_file(const std::filesystem::path& path,
+                     const std::function<void(std::ostream&)>& render);

@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include <cstdint>
+#include <system_error>
+
+#include "files/files_platform.h"
+
+namespace files_platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A FILETIME counts 100 ns steps since 1601-01-01 00:00 UTC.
+fs::file_time_type file_time_of(const FILETIME& time) {
+    constexpr std::int64_t steps_1601_to_1970 = 116444736000000000;
+    const auto steps = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    const std::int64_t since_1970 = steps - steps_1601_to_1970;
+    return file_time_from_unix(since_1970 / 10000000, since_1970 % 10000000 * 100);
+}
+
+}  // namespace
+
+bool times_of(const fs::path& path, file_times& times, std::error_code& error) {
+    // Opened for its attributes only, which no other program's sharing mode forbids. The backup
+    // flag lets a directory be opened too; symbolic links are followed.
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME created{};
+    FILETIME written{};
+    const bool read = file != INVALID_HANDLE_VALUE &&
+                      GetFileTime(file, &created, nullptr, &written) != 0;
+    const DWORD last_error = GetLastError();
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (!read) {
+        const bool missing = last_error == ERROR_FILE_NOT_FOUND || last_error == ERROR_PATH_NOT_FOUND;
+        error = missing ? std::make_error_code(std::errc::no_such_file_or_directory)
+                        : std::error_code(static_cast<int>(last_error), std::system_category());
+        return false;
+    }
+    times = {file_time_of(written), file_time_of(created)};
+    return true;
+}
+
+bool replace(const fs::path& from, const fs::path& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::uint64_t process_id() { return GetCurrentProcessId(); }
+
+}  // namespace files_platform

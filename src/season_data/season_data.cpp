@@ -1,0 +1,343 @@
+#include "season_data/season_data.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "event_result/event_pages.h"
+#include "event_result/replay.h"
+
+namespace {
+
+// Objects keep their keys in the order they were set, which is the order the README documents.
+using json = nlohmann::ordered_json;
+
+constexpr int format_version = 1;
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";  // UTF-8, for spreadsheets
+
+// `value` as JSON text: on one line with `indent` -1, else with `indent` spaces per level. Invalid
+// UTF-8 becomes U+FFFD (the library's replace mode); other text but control characters, quotes and
+// backslashes is written as it is.
+std::string json_text(const json& value, int indent) {
+    return value.dump(indent, ' ', false, json::error_handler_t::replace);
+}
+
+// Writes `value` pretty-printed where a member at `depth` levels stands: its first line goes on
+// the current line, its other lines are indented to that depth. (A string holds no raw line
+// feed, so every line feed of the text starts a line.)
+void write_json(std::ostream& out, const json& value, std::size_t depth) {
+    const std::string text = json_text(value, 2);
+    const std::string line_start = "\n" + std::string(2 * depth, ' ');
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos;
+         start = end + 1, end = text.find('\n', start)) {
+        out.write(text.data() + start, static_cast<std::streamsize>(end - start));
+        out << line_start;
+    }
+    out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+}
+
+// Writes a member of the top-level object whose value is an array: one element made by `element`
+// at a time, each written before the next is made.
+template <class Range, class Element>
+void write_array_member(std::ostream& out, const char* name, const Range& range, Element element) {
+    out << "  " << json_text(name, -1) << ": [";
+    bool first = true;
+    for (const auto& item : range) {
+        out << (first ? "\n    " : ",\n    ");
+        write_json(out, element(item), 2);
+        first = false;
+    }
+    out << (first ? "]" : "\n  ]");
+}
+
+json optional_text(const std::optional<std::string_view>& text) {
+    return text ? json(std::string(*text)) : json(nullptr);
+}
+
+// "31/3", "-2", "10".
+std::string exact_text(points_value points) {
+    std::string text = std::to_string(points.numerator());
+    if (points.denominator() != 1) {
+        text += '/';
+        text += std::to_string(points.denominator());
+    }
+    return text;
+}
+
+// Whole points as a JSON integer (10, not 10.0), others as the nearest double.
+json points_number(points_value points) {
+    if (points.denominator() == 1) {
+        return points.numerator();
+    }
+    return static_cast<double>(points.numerator()) / static_cast<double>(points.denominator());
+}
+
+json points_json(points_value points) {
+    json value;
+    value["exact"] = exact_text(points);
+    value["value"] = points_number(points);
+    return value;
+}
+
+// A driver's points for an event with their breakdown; 0 without items when he has no entry.
+json score_json(const score_entry* entry) {
+    json value = points_json(entry ? entry->points : points_value(0));
+    json& items = value["items"] = json::array();
+    static const std::vector<score_item> no_items;
+    for (const score_item& item : entry ? entry->breakdown : no_items) {
+        json member;
+        member["reason"] = item.reason;
+        member["exact"] = exact_text(item.points);
+        member["value"] = points_number(item.points);
+        items.push_back(std::move(member));
+    }
+    return value;
+}
+
+json handicap_json(std::uint32_t mass_kg, std::uint32_t intake_percent) {
+    json value;
+    value["mass_kg"] = mass_kg;
+    value["intake_percent"] = intake_percent;
+    return value;
+}
+
+// A best lap in milliseconds, or null when the row has no time or is disqualified.
+json best_lap_json(std::int64_t best_lap_ms, bool disqualified) {
+    return is_timed(best_lap_ms) && !disqualified ? json(best_lap_ms) : json(nullptr);
+}
+
+// The members a row of either session starts with. `position` is 0 for a disqualified row.
+template <class Row>
+json row_start(const event_result& event, const Row& row, std::size_t position) {
+    json value;
+    value["position"] = position == 0 ? json(nullptr) : json(position);
+    value["user_name"] = row.key.display;
+    value["name"] = row.name;
+    value["team"] = optional_text(event.options->team_of(row.key));
+    value["car"] = row.car;
+    return value;
+}
+
+// The members a row of either session ends with.
+template <class Row>
+void add_row_end(json& value, const event_result& event, const Row& row, std::size_t position) {
+    const bool dsq = position == 0;
+    value["handicap"] = handicap_json(row.mass_kg, row.intake_percent);
+    value["disqualified"] = dsq;
+    value["points"] = dsq ? json(nullptr) : score_json(event.scores.find(row.key));
+}
+
+json race_row_json(const event_result& event, const race_row& row, std::size_t position) {
+    const bool dsq = position == 0;
+    json value = row_start(event, row, position);
+    value["laps"] = row.laps;
+    value["race_time_ms"] = dsq ? json(nullptr) : json(row.total_time_ms);
+    value["best_lap_ms"] = best_lap_json(row.best_lap_ms, dsq);
+    value["gap"] = dsq || position == 1
+                       ? json(nullptr)
+                       : json(behind_winner_text(event.race->results.front(), row));
+    value["grid"] = row.grid_slot == 0 ? json(nullptr) : json(row.grid_slot);
+    add_row_end(value, event, row, position);
+    return value;
+}
+
+json qualifying_row_json(const event_result& event, const qualifying_row& row,
+                         std::size_t position) {
+    json value = row_start(event, row, position);
+    value["best_lap_ms"] = best_lap_json(row.best_lap_ms, position == 0);
+    add_row_end(value, event, row, position);
+    return value;
+}
+
+// The rows of a session as its page lists them: the classified, then the disqualified.
+template <class Row, class Make>
+json rows_json(const std::vector<Row>& results, const std::vector<Row>& dsq_results, Make make) {
+    json rows = json::array();
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        rows.push_back(make(results[i], i + 1));
+    }
+    for (const Row& row : dsq_results) {
+        rows.push_back(make(row, 0));
+    }
+    return rows;
+}
+
+json event_json(const event_result& event) {
+    json value;
+    value["folder"] = event.folder;
+    value["name"] = event_title(event);
+    json& tracks = value["tracks"] = json::array();
+    if (event.race) {
+        tracks.push_back(event.race->track_id);
+    }
+    if (event.qualifying) {
+        for (const std::string& track : event.qualifying->track_ids) {
+            if (!event.race || track != event.race->track_id) {
+                tracks.push_back(track);
+            }
+        }
+    }
+    value["start_time"] = iso_8601_time_text(event.start_time());
+    if (event.race) {
+        value["race_length"] = std::string(race_length_title_text(*event.race));
+        value["race"] = rows_json(event.race->results, event.race->dsq_results,
+                                  [&event](const race_row& row, std::size_t position) {
+                                      return race_row_json(event, row, position);
+                                  });
+    } else {
+        value["race_length"] = nullptr;
+        value["race"] = nullptr;
+    }
+    if (event.qualifying) {
+        value["qualifying"] = rows_json(event.qualifying->results, event.qualifying->dsq_results,
+                                        [&event](const qualifying_row& row, std::size_t position) {
+                                            return qualifying_row_json(event, row, position);
+                                        });
+    } else {
+        value["qualifying"] = nullptr;
+    }
+    return value;
+}
+
+// Whether the driver's round at event `index` was dropped from his total.
+bool dropped_round(const driver_standing& driver, std::size_t index) {
+    return index < driver.dropped.size() && driver.dropped[index];
+}
+
+json driver_standing_json(const std::vector<event_result>& events, const driver_standing& driver,
+                          std::size_t position) {
+    json value;
+    value["position"] = position;
+    value["name"] = std::string(driver.name);
+    value["user_name"] = driver.key.display;
+    value["team"] = optional_text(driver.team);
+    value["total"] = points_json(driver.points);
+    json& rounds = value["rounds"] = json::array();
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const score_entry* entry = events[i].scores.find(driver.key);
+        json round;
+        round["points"] = entry ? points_json(entry->points) : json(nullptr);
+        round["dropped"] = dropped_round(driver, i);
+        rounds.push_back(std::move(round));
+    }
+    return value;
+}
+
+// `text` with every invalid UTF-8 sequence replaced by U+FFFD exactly as the JSON file replaces
+// it: the JSON library writes it as a JSON string in its replace mode and reads it back.
+std::string valid_utf8(std::string_view text) {
+    return json::parse(json_text(std::string(text), -1)).get<std::string>();
+}
+
+bool is_control(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+// One text field: a text a spreadsheet would take for a formula gets a leading apostrophe (the
+// usual defence: any player chooses his nickname); a field with a comma, a double quote or a
+// control character is quoted, its double quotes doubled.
+std::string csv_text(std::string_view raw) {
+    std::string text = valid_utf8(raw);
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos) {
+        text.insert(text.begin(), '\'');
+    }
+    bool quoted = false;
+    for (const char c : text) {
+        quoted = quoted || c == ',' || c == '"' || is_control(c);
+    }
+    if (!quoted) {
+        return text;
+    }
+    std::string field = "\"";
+    for (const char c : text) {
+        field += c;
+        if (c == '"') {
+            field += '"';
+        }
+    }
+    field += '"';
+    return field;
+}
+
+// Points as a decimal with "." and at most four places, rounded half away from zero, without
+// trailing zeros: "10.3333", "0.5", "-2", "0" (never "-0").
+std::string csv_points(points_value points) {
+    const std::int64_t numerator = points.numerator();
+    const auto denominator = static_cast<std::uint64_t>(points.denominator());
+    const std::uint64_t magnitude = numerator < 0 ? static_cast<std::uint64_t>(-numerator)
+                                                  : static_cast<std::uint64_t>(numerator);
+    // Ten-thousandths: floor(magnitude * 10000 / denominator + 1/2). At most 2^31 * 20000.
+    const std::uint64_t scaled = (magnitude * 20000 + denominator) / (2 * denominator);
+    std::string text = numerator < 0 && scaled != 0 ? "-" : "";
+    text += std::to_string(scaled / 10000);
+    std::uint64_t places = scaled % 10000;
+    if (places != 0) {
+        std::string digits = std::to_string(places + 10000).substr(1);  // four digits
+        digits.erase(digits.find_last_not_of('0') + 1);
+        text += '.';
+        text += digits;
+    }
+    return text;
+}
+
+}  // namespace
+
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const standings& season, const options::option_set& global) {
+    const json championship_name =
+        global.championship_name.empty() ? json(nullptr) : json(global.championship_name);
+    out << "{\n  \"format_version\": " << format_version
+        << ",\n  \"championship_name\": " << json_text(championship_name, -1) << ",\n";
+    write_array_member(out, "events", events, event_json);
+    out << ",\n";
+    std::size_t position = 0;
+    write_array_member(out, "driver_standings", season.driver_ranking,
+                       [&](const driver_standing* driver) {
+                           return driver_standing_json(events, *driver, ++position);
+                       });
+    out << ",\n";
+    // As on the teams page: a team without a name has no row and no position.
+    std::vector<const team_standing*> teams;
+    for (const team_standing* team : season.team_ranking) {
+        if (!team->name.empty()) {
+            teams.push_back(team);
+        }
+    }
+    std::size_t team_position = 0;
+    write_array_member(out, "team_standings", teams, [&](const team_standing* team) {
+        json value;
+        value["position"] = ++team_position;
+        value["team"] = std::string(team->name);
+        value["total"] = points_json(team->points);
+        return value;
+    });
+    out << "\n}\n";
+}
+
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const standings& season) {
+    out << byte_order_mark << "Position,Driver,Team,Total";
+    for (const event_result& event : events) {
+        out << ',' << csv_text(event_title(event));
+    }
+    out << "\r\n";
+    std::size_t position = 0;
+    for (const driver_standing* driver : season.driver_ranking) {
+        out << ++position << ',' << csv_text(driver->name) << ','
+            << (driver->team ? csv_text(*driver->team) : std::string()) << ','
+            << csv_points(driver->points);
+        for (const event_result& event : events) {
+            out << ',';
+            if (const score_entry* entry = event.scores.find(driver->key)) {
+                out << csv_points(entry->points);
+            }
+        }
+        out << "\r\n";
+    }
+}

@@ -1,0 +1,3 @@
+<title>{{track_id}}</title>
+{{html:race-table}}
+{{no-such-tag}}
