@@ -211,11 +211,7 @@ std::string read_bounded(const fs::path& path, std::uintmax_t limit, const char*
         throw std::runtime_error(failure);
     }
     // Read one byte more than the limit to see that it is exceeded, whatever the size said.
-    std::string text;
-    char buffer[1 << 16];
-    while (text.size() <= limit && (file.read(buffer, sizeof buffer) || file.gcount() > 0)) {
-        text.append(buffer, static_cast<std::size_t>(file.gcount()));
-    }
+    std::string text = read_at_most(file, static_cast<std::size_t>(limit) + 1);
     if (file.bad()) {
         throw std::runtime_error(failure);
     }

@@ -1,5 +1,6 @@
 #include "options/info_scan.h"
 
+#include <algorithm>
 #include <boost/property_tree/ptree.hpp>
 #include <fstream>
 #include <optional>
@@ -230,9 +231,7 @@ private:
             throw syntax_error{};
         }
         // Read at most what is left of the budget, and one byte more to see that it is exceeded.
-        std::string text(budget + 1, '\0');
-        in.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<std::size_t>(in.gcount()));
+        const std::string text = read_at_most(in, budget + 1);
         if (text.size() > budget) {
             fail(file, line, shown + ": configuration text over 1 MiB");
         }
@@ -261,6 +260,16 @@ void collect_places(const pt::ptree& tree, const info_scan& scan, std::size_t& n
 }
 
 }  // namespace
+
+std::string read_at_most(std::istream& in, std::size_t limit) {
+    std::string text;
+    char buffer[4096];
+    while (text.size() < limit && in) {
+        in.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, limit - text.size())));
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    return text;
+}
 
 info_scan scan_info(std::string_view text, std::string label) {
     info_scan result;

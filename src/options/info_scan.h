@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -49,6 +50,11 @@ struct info_scan {
 //   "#include " + name + ": configuration text over 1 MiB"
 // (with the label of the file that holds the line).
 info_scan scan_info(std::string_view text, std::string label);
+
+// Reads `in` up to its end or up to `limit` bytes, whichever comes first, holding only as much
+// memory as the text read needs (never the whole limit for a small file). The stream's state tells
+// whether a read failed (bad) or the end was reached (eof).
+std::string read_at_most(std::istream& in, std::size_t limit);
 
 // The place of every entry of `tree`, the reader's tree of the scanned text, as "file(line)".
 // When the scan and the tree disagree (the scan stopped early), every place is the scanned

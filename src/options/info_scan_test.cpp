@@ -120,4 +120,21 @@ TEST(info_scan, included_files_must_be_regular_and_small) {
     EXPECT_FALSE(options::scan_info("#include \"none.info\"\n", "rostrum.conf").complete);
 }
 
+// Every level of a chain of includes holds its file's text while the levels inside it are read:
+// a small file must cost its own size, not the budget left (a file including itself a hundred
+// times once took 100 MiB).
+TEST(info_scan, a_bounded_read_holds_what_it_read_and_stops_at_the_limit) {
+    std::istringstream small("ten bytes.");
+    const std::string text = options::read_at_most(small, options::max_configuration_bytes + 1);
+    EXPECT_EQ(text, "ten bytes.");
+    EXPECT_TRUE(small.eof());
+    EXPECT_FALSE(small.bad());
+    EXPECT_LT(text.capacity(), 4096u);
+
+    std::istringstream large(std::string(200000, 'x'));
+    EXPECT_EQ(options::read_at_most(large, 70001).size(), 70001u);
+    EXPECT_EQ(options::read_at_most(large, 0), "");
+    EXPECT_EQ(options::read_at_most(large, 200000).size(), 200000u - 70001u);
+}
+
 }  // namespace

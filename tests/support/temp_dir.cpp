@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <iomanip>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -13,7 +14,10 @@ temp_dir::temp_dir() {
     std::mt19937_64 random(seed());
     const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("rostrum-test-" + std::to_string(random()));
+        // Names of one length: a fuzzing harness with a fixed seed runs the same way each time.
+        std::ostringstream name;
+        name << "rostrum-test-" << std::hex << std::setfill('0') << std::setw(16) << random();
+        auto candidate = base / name.str();
         if (std::filesystem::create_directory(candidate)) {
             dir = std::move(candidate);
             return;
