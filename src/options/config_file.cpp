@@ -195,7 +195,7 @@ namespace {
 // The whole content of a regular file of at most `limit` bytes. Throws `failure` when it cannot
 // be read or is a directory, `failure` + ": not a regular file" for a device, FIFO or socket, and
 // `failure` + ": larger than " + `limit_text` when it is too large; nothing is read from a file
-// that is not a regular one, so an endless device cannot stall the run.
+// that is not a regular one, so an endless device cannot stall the run, and no more than its size.
 std::string read_bounded(const fs::path& path, std::uintmax_t limit, const char* limit_text,
                          const std::string& failure) {
     std::error_code error;
@@ -206,17 +206,22 @@ std::string read_bounded(const fs::path& path, std::uintmax_t limit, const char*
     if (!fs::is_regular_file(status)) {
         throw std::runtime_error(failure + ": not a regular file");
     }
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error) {
+        throw std::runtime_error(failure);
+    }
+    if (size > limit) {
+        throw std::runtime_error(failure + ": larger than " + limit_text);
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         throw std::runtime_error(failure);
     }
-    // Read one byte more than the limit to see that it is exceeded, whatever the size said.
-    std::string text = read_at_most(file, static_cast<std::size_t>(limit) + 1);
+    // No more than the size the system gave: a pseudo-file that says it is empty but never ends
+    // (Linux's /proc/kmsg) cannot stall the run, and a file growing meanwhile is cut there.
+    std::string text = read_at_most(file, static_cast<std::size_t>(size));
     if (file.bad()) {
         throw std::runtime_error(failure);
-    }
-    if (text.size() > limit) {
-        throw std::runtime_error(failure + ": larger than " + limit_text);
     }
     return text;
 }

@@ -226,15 +226,19 @@ private:
         if (!fs::is_regular_file(status)) {
             fail(file, line, shown + ": not a regular file");
         }
+        const std::uintmax_t size = fs::file_size(path, error);
+        if (error) {
+            throw syntax_error{};
+        }
+        if (size > budget) {
+            fail(file, line, shown + ": configuration text over 1 MiB");
+        }
         std::ifstream in(path, std::ios_base::binary);
         if (!in) {
             throw syntax_error{};
         }
-        // Read at most what is left of the budget, and one byte more to see that it is exceeded.
-        const std::string text = read_at_most(in, budget + 1);
-        if (text.size() > budget) {
-            fail(file, line, shown + ": configuration text over 1 MiB");
-        }
+        // No more than the size the system gave (the reader reads the file itself afterwards).
+        const std::string text = read_at_most(in, static_cast<std::size_t>(size));
         budget -= text.size();
         result.included.push_back(path);
         result.files.push_back(name);
