@@ -171,9 +171,12 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
                       const replay& session) {
     qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
     qualifying.track_ids.insert(session.track_id);
-    qualifying.results.reserve(qualifying.results.size() + session.records.size());
-    qualifying.seen.reserve(qualifying.seen.size() + session.records.size());
-    qualifying.ranks.reserve(qualifying.ranks.size() + session.records.size());
+    if (qualifying.results.empty()) {
+        // Room for the first replay's drivers; a later replay mostly brings the same ones.
+        qualifying.results.reserve(session.records.size());
+        qualifying.seen.reserve(session.records.size());
+        qualifying.ranks.reserve(session.records.size());
+    }
 
     for (const replay_record& record : session.records) {
         name_key key = make_name_key(record.user_name);
