@@ -40,17 +40,26 @@ bool ranks_after(const qualifying_row& row, std::int64_t rank) {
     return qualifying_rank(row.best_lap_ms) < rank;
 }
 
-// Removes the classified row of `key`, whose rank is `rank`. `results` is ordered by rank, so
-// only the rows with that rank are looked at.
-void erase_row(std::vector<qualifying_row>& results, const name_key& key, std::int64_t rank) {
-    const auto first = std::lower_bound(results.begin(), results.end(), rank, ranks_after);
-    const auto last = std::upper_bound(first, results.end(), rank, ranks_before);
-    const auto found =
-        std::find_if(first, last, [&key](const qualifying_row& row) { return row.key == key; });
-    if (found == last) {
-        throw std::logic_error("qualifying row of " + key.display + " is missing");
+// Replaces the classified row of the same driver as `row`, whose rank is `old_rank`, by `row` of
+// rank `rank` (not after `old_rank`). The row ends where removing the old one and inserting the
+// new one after the rows of equal rank would put it, but only the rows between the two places
+// move. `results` is ordered by rank, so only the rows with the old rank are searched.
+void replace_row(std::vector<qualifying_row>& results, std::int64_t old_rank, qualifying_row row,
+                 std::int64_t rank) {
+    const auto first = std::lower_bound(results.begin(), results.end(), old_rank, ranks_after);
+    const auto last = std::upper_bound(first, results.end(), old_rank, ranks_before);
+    const auto at = std::find_if(first, last,
+                                 [&row](const qualifying_row& other) { return other.key == row.key; });
+    if (at == last) {
+        throw std::logic_error("qualifying row of " + row.key.display + " is missing");
     }
-    results.erase(found);
+    *at = std::move(row);
+    const auto before = std::upper_bound(results.begin(), at, rank, ranks_before);
+    if (before != at) {
+        std::rotate(before, at, at + 1);  // up past the rows of a greater rank
+    } else {
+        std::rotate(at, at + 1, std::upper_bound(at + 1, results.end(), rank, ranks_before));
+    }
 }
 
 }  // namespace
@@ -205,8 +214,12 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
             if (kept->second < rank) {
                 continue;  // also an untimed row after a timed one
             }
-            erase_row(qualifying.results, key, kept->second);  // an equal rank replaces it too
+            // An equal rank replaces it too.
+            const std::int64_t old_rank = kept->second;
             kept->second = rank;
+            row.key = std::move(key);
+            replace_row(qualifying.results, old_rank, std::move(row), rank);
+            continue;
         }
         row.key = std::move(key);
         const auto place = std::upper_bound(qualifying.results.begin(), qualifying.results.end(),
