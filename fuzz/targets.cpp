@@ -155,8 +155,14 @@ void run_replay(std::string_view bytes) {
     event.qualifying = new_qualifying_result();
     merge_qualifying(*event.qualifying, *options, session);
     merge_qualifying(*event.qualifying, *options, session);
-    expect(event.qualifying->ranks.size() == event.qualifying->results.size(),
-           "every classified qualifier has one rank");
+    const qualifying_result& qualifying = *event.qualifying;
+    expect(qualifying.places.size() == qualifying.results.size(),
+           "every classified qualifier has one place");
+    for (std::size_t i = 0; i < qualifying.results.size(); ++i) {
+        const auto place = qualifying.places.find(qualifying.results[i].key.match);
+        expect(place != qualifying.places.end() && place->second == i,
+               "a classified qualifier's place is his row's");
+    }
     award_points(event);
     discarding_stream page;
     write_qualifying_page(event, page);

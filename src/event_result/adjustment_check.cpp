@@ -8,9 +8,12 @@ namespace {
 
 using kind = options::adjustment_entry::kind;
 
-template <class Rows>
-bool has_row(const std::optional<Rows>& result, const name_key& driver) {
-    return result && result->seen.count(driver) != 0;
+// Whether the driver has a row, classified or disqualified, in the result.
+template <class Result>
+bool has_row(const std::optional<Result>& result, const name_key& driver) {
+    const auto is_driver = [&driver](const auto& row) { return row.key == driver; };
+    return result && (std::any_of(result->results.begin(), result->results.end(), is_driver) ||
+                      std::any_of(result->dsq_results.begin(), result->dsq_results.end(), is_driver));
 }
 
 template <class Rows>

@@ -13,11 +13,15 @@ event_result event_with(std::initializer_list<const char*> racers,
     event_result event;
     event.race.emplace();
     for (const char* name : racers) {
-        event.race->seen.insert(make_name_key(name));
+        race_row row;
+        row.key = make_name_key(name);
+        event.race->dsq_results.push_back(row);  // a disqualified row counts too
     }
     event.qualifying.emplace();
     for (const char* name : qualifiers) {
-        event.qualifying->seen.insert(make_name_key(name));
+        qualifying_row row;
+        row.key = make_name_key(name);
+        event.qualifying->results.push_back(row);
     }
     for (const char* name : hidden) {
         event.qualifying->hidden_seen.push_back(make_name_key(name));

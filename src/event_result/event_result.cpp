@@ -4,6 +4,7 @@
 #include <limits>
 #include <ostream>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "console/console.h"
 #include "lfs_codec/lfs_codec.h"
@@ -30,36 +31,6 @@ void insert_penalised(std::vector<race_row>& results, race_row row) {
 // Where a best lap ranks in qualifying: by its time, and after every time when there is none.
 std::int64_t qualifying_rank(std::int64_t best_lap_ms) {
     return is_timed(best_lap_ms) ? best_lap_ms : std::numeric_limits<std::int64_t>::max();
-}
-
-bool ranks_before(std::int64_t rank, const qualifying_row& row) {
-    return rank < qualifying_rank(row.best_lap_ms);
-}
-
-bool ranks_after(const qualifying_row& row, std::int64_t rank) {
-    return qualifying_rank(row.best_lap_ms) < rank;
-}
-
-// Replaces the classified row of the same driver as `row`, whose rank is `old_rank`, by `row` of
-// rank `rank` (not after `old_rank`). The row ends where removing the old one and inserting the
-// new one after the rows of equal rank would put it, but only the rows between the two places
-// move. `results` is ordered by rank, so only the rows with the old rank are searched.
-void replace_row(std::vector<qualifying_row>& results, std::int64_t old_rank, qualifying_row row,
-                 std::int64_t rank) {
-    const auto first = std::lower_bound(results.begin(), results.end(), old_rank, ranks_after);
-    const auto last = std::upper_bound(first, results.end(), old_rank, ranks_before);
-    const auto at = std::find_if(first, last,
-                                 [&row](const qualifying_row& other) { return other.key == row.key; });
-    if (at == last) {
-        throw std::logic_error("qualifying row of " + row.key.display + " is missing");
-    }
-    *at = std::move(row);
-    const auto before = std::upper_bound(results.begin(), at, rank, ranks_before);
-    if (before != at) {
-        std::rotate(before, at, at + 1);  // up past the rows of a greater rank
-    } else {
-        std::rotate(at, at + 1, std::upper_bound(at + 1, results.end(), rank, ranks_before));
-    }
 }
 
 }  // namespace
@@ -125,7 +96,8 @@ race_result build_race_result(const options::option_set& options, const replay& 
     result.grid_size = race.grid_size;
     result.race_length = race_length_text(race.race_length_code);
     result.results.reserve(race.records.size());
-    result.seen.reserve(race.records.size());
+    std::unordered_set<std::string> entered;  // the `match` texts of the drivers met
+    entered.reserve(race.records.size());
 
     std::vector<race_row> penalised;
     for (const replay_record& record : race.records) {
@@ -134,7 +106,7 @@ race_result build_race_result(const options::option_set& options, const replay& 
             note_hidden(result.hidden_seen, std::move(key));
             continue;
         }
-        if (!result.seen.insert(key).second) {
+        if (!entered.insert(key.match).second) {
             log_stream << "warning: discarded duplicate race entry: " << key.display << std::endl;
             continue;
         }
@@ -180,50 +152,76 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
                       const replay& session) {
     qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
     qualifying.track_ids.insert(session.track_id);
-    if (qualifying.results.empty()) {
-        // Room for the first replay's drivers; a later replay mostly brings the same ones.
-        qualifying.results.reserve(session.records.size());
-        qualifying.seen.reserve(session.records.size());
-        qualifying.ranks.reserve(session.records.size());
+    std::vector<qualifying_row>& rows = qualifying.results;
+    // Room for every record's row: better rows are added before the replaced ones go.
+    rows.reserve(rows.size() + session.records.size());
+    if (qualifying.places.empty()) {
+        qualifying.places.reserve(session.records.size());  // a later replay mostly brings the same
     }
 
+    // New and better rows go after the rows merged so far, each replaced row is left empty, and
+    // at the end one stable sort by rank puts them in order: rows of equal rank stay in the order
+    // they were set, so a later equal time goes after the earlier ones.
+    const std::size_t merged = rows.size();
+    std::vector<std::size_t> replaced;
     for (const replay_record& record : session.records) {
         name_key key = make_name_key(record.user_name);
         if (options.hidden.count(key) != 0) {
             note_hidden(qualifying.hidden_seen, std::move(key));
             continue;
         }
-        qualifying_row row;
-        row.name = display_name(options, key, record.nickname);
-        row.car = record.car;
-        row.best_lap_ms = record.best_lap_ms;
-        row.mass_kg = record.mass_kg;
-        row.intake_percent = record.intake_percent;
-
-        const bool first_meeting = qualifying.seen.insert(key).second;
-        if (options.disqualified.count(key) != 0) {
-            if (first_meeting) {
-                row.key = std::move(key);
-                qualifying.dsq_results.push_back(std::move(row));
-            }
-            continue;
-        }
-        const std::int64_t rank = qualifying_rank(row.best_lap_ms);
-        const auto [kept, is_new] = qualifying.ranks.try_emplace(key, rank);
-        if (!is_new) {
-            if (kept->second < rank) {
-                continue;  // also an untimed row after a timed one
-            }
-            // An equal rank replaces it too.
-            const std::int64_t old_rank = kept->second;
-            kept->second = rank;
+        const auto build_row = [&] {
+            qualifying_row row;
+            row.name = display_name(options, key, record.nickname);
+            row.car = record.car;
+            row.best_lap_ms = record.best_lap_ms;
+            row.mass_kg = record.mass_kg;
+            row.intake_percent = record.intake_percent;
             row.key = std::move(key);
-            replace_row(qualifying.results, old_rank, std::move(row), rank);
+            return row;
+        };
+        if (options.disqualified.count(key) != 0) {
+            const bool listed = std::any_of(
+                qualifying.dsq_results.begin(), qualifying.dsq_results.end(),
+                [&key](const qualifying_row& row) { return row.key == key; });
+            if (!listed) {
+                qualifying.dsq_results.push_back(build_row());
+            }
             continue;
         }
-        row.key = std::move(key);
-        const auto place = std::upper_bound(qualifying.results.begin(), qualifying.results.end(),
-                                            rank, ranks_before);
-        qualifying.results.insert(place, std::move(row));
+        const auto [place, is_new] = qualifying.places.try_emplace(key.match, rows.size());
+        if (!is_new) {
+            if (qualifying_rank(rows[place->second].best_lap_ms) <
+                qualifying_rank(record.best_lap_ms)) {
+                continue;  // also an untimed row after a timed one; an equal rank replaces it
+            }
+            replaced.push_back(place->second);
+            place->second = rows.size();
+        }
+        rows.push_back(build_row());
     }
+    if (rows.size() == merged) {
+        return;
+    }
+
+    std::sort(replaced.begin(), replaced.end());
+    std::vector<std::size_t> order;
+    order.reserve(rows.size() - replaced.size());
+    for (std::size_t i = 0, r = 0; i < rows.size(); ++i) {
+        if (r < replaced.size() && replaced[r] == i) {
+            ++r;
+        } else {
+            order.push_back(i);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&rows](std::size_t a, std::size_t b) {
+        return qualifying_rank(rows[a].best_lap_ms) < qualifying_rank(rows[b].best_lap_ms);
+    });
+    std::vector<qualifying_row> ordered;
+    ordered.reserve(order.size());
+    for (const std::size_t i : order) {
+        qualifying.places[rows[i].key.match] = ordered.size();
+        ordered.push_back(std::move(rows[i]));
+    }
+    rows = std::move(ordered);
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "common/insertion_ordered.h"
@@ -47,11 +46,9 @@ struct qualifying_result {
     // in the order they were merged.
     std::vector<qualifying_row> results;
     std::vector<qualifying_row> dsq_results;  // disqualified drivers, in order of first appearance
-    std::unordered_set<name_key> seen;        // every driver met, hidden drivers excepted
     std::vector<name_key> hidden_seen;        // hidden drivers met, each once
-    // The rank of every classified driver's row (his best lap, or the largest value when he has
-    // no time): finds his row in `results` by binary search.
-    std::unordered_map<name_key, std::int64_t> ranks;
+    // The place in `results` of every classified driver's row, by his key's `match` text.
+    std::unordered_map<std::string, std::size_t> places;
     insertion_ordered_set<std::string> track_ids;  // one per distinct track
     // The earliest start time of the merged replays (seconds since 1970, UTC).
     std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
@@ -61,7 +58,6 @@ struct qualifying_result {
 struct race_result {
     std::vector<race_row> results;      // classified drivers in finishing order
     std::vector<race_row> dsq_results;  // disqualified drivers in replay order
-    std::unordered_set<name_key> seen;  // every driver met, hidden drivers excepted
     std::vector<name_key> hidden_seen;  // hidden drivers met, each once
     std::string track_id;
     std::string race_length;  // "20 laps of", "1 hours of", "Practice session in"
@@ -137,7 +133,6 @@ qualifying_result new_qualifying_result();
 // lap with the car, name and handicap of the record that set it (an equal later time replaces it
 // and goes after the others at that time; a row without a time never replaces a timed one, is
 // replaced by any, and goes last); disqualified drivers are listed once, at their first record;
-// flags and time penalties play no part. Throws std::logic_error only when the result's
-// rows and `ranks` disagree, which merging alone never causes.
+// flags and time penalties play no part.
 void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
                       const replay& session);

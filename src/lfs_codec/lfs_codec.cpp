@@ -1,5 +1,6 @@
 #include "lfs_codec/lfs_codec.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "lfs_codec/codepage.h"
@@ -110,8 +111,13 @@ void decode(std::string_view text, std::string& out) {
     while (!text.empty()) {
         if (text.front() != '^') {
             if (page == latin1 && static_cast<unsigned char>(text.front()) < 0x80) {
-                out += text.front();  // ASCII is itself in code page 1252 and in UTF-8
-                text.remove_prefix(1);
+                // A run of ASCII up to the next caret is itself in code page 1252 and in UTF-8.
+                const auto run = std::find_if(text.begin(), text.end(), [](char c) {
+                    return c == '^' || static_cast<unsigned char>(c) >= 0x80;
+                });
+                const auto length = static_cast<std::size_t>(run - text.begin());
+                out.append(text.data(), length);
+                text.remove_prefix(length);
             } else {
                 append_utf8(out, page->next(text));
             }

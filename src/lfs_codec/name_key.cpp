@@ -1,5 +1,7 @@
 #include "lfs_codec/name_key.h"
 
+#include <algorithm>
+
 #include "lfs_codec/codepage.h"
 #include "lfs_codec/lfs_codec.h"
 
@@ -21,8 +23,13 @@ name_key make_name_key(std::string_view raw) {
     const auto& latin1 = lfs_codec::codepage::latin1::instance();
     while (!raw.empty()) {
         if (static_cast<unsigned char>(raw.front()) < 0x80) {
-            key.display += raw.front();  // ASCII is itself in code page 1252 and in UTF-8
-            raw.remove_prefix(1);
+            // A run of ASCII is itself in code page 1252 and in UTF-8.
+            const auto run = std::find_if(raw.begin(), raw.end(), [](char c) {
+                return static_cast<unsigned char>(c) >= 0x80;
+            });
+            const auto length = static_cast<std::size_t>(run - raw.begin());
+            key.display.append(raw.data(), length);
+            raw.remove_prefix(length);
         } else {
             lfs_codec::append_utf8(key.display, latin1.next(raw));
         }
