@@ -5,8 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -25,12 +24,6 @@ void add_item(score_entry& entry, const name_key& driver, points_value points,
 }
 
 bool is_zero(points_value points) { return points.numerator() == 0; }
-
-// A driver's place in the qualifying result.
-struct qualifying_place {
-    std::int32_t position = 0;  // 1-based
-    bool timed = false;         // he set a qualifying time
-};
 
 }  // namespace
 
@@ -95,53 +88,26 @@ void award_points(event_result& event) {
     score_table& scores = event.scores;
     scores = score_table{};
 
-    // Drivers are looked up by their keys' `match` text, which the results own. A driver whose
-    // qualifying rows were all untimed has a position but no qualifying time.
-    std::unordered_map<std::string_view, qualifying_place> qualifying_places;
-    std::int64_t fastest_qualifying = std::numeric_limits<std::int64_t>::max();
-    if (event.qualifying) {
-        std::int32_t q = 0;
-        for (const qualifying_row& row : event.qualifying->results) {
-            const bool timed = is_timed(row.best_lap_ms);
-            qualifying_places.emplace(row.key.match, qualifying_place{++q, timed});
-            if (timed) {
-                fastest_qualifying = std::min(fastest_qualifying, row.best_lap_ms);
-            }
-        }
-    }
-    // The qualifying position of a driver with a qualifying time.
-    const auto timed_qualifying_position = [&qualifying_places](const name_key& key) {
-        const auto found = qualifying_places.find(key.match);
-        return found == qualifying_places.end() || !found->second.timed
-                   ? std::optional<std::int32_t>{}
-                   : found->second.position;
-    };
-
-    std::unordered_set<std::string_view> finishers;
+    // The race rows' entries first, in finishing order, then those of drivers who only qualified:
+    // the table's order. Each entry is looked up once; later steps use the pointers kept here.
+    std::vector<score_entry*> race_entries;
     constexpr std::int32_t no_climb = std::numeric_limits<std::int32_t>::min();
-    std::int32_t best_climb = no_climb;                  // over all rows
-    std::int32_t best_climb_qualified = no_climb;        // over drivers with a qualifying position
-    std::int32_t best_climb_from_qualifying = no_climb;  // and a grid slot at most that position
+    std::int32_t best_climb = no_climb;  // over all rows
     std::int64_t fastest_lap = std::numeric_limits<std::int64_t>::max();
     if (event.race && !event.race->results.empty()) {
         const auto count = static_cast<std::int32_t>(event.race->results.size());
+        race_entries.reserve(event.race->results.size());
         std::int32_t p = 0;
         for (race_row& row : event.race->results) {
             ++p;
-            finishers.insert(row.key.match);
             row.climb = row.grid_slot - p;
             best_climb = std::max(best_climb, row.climb);
-            if (const auto q = timed_qualifying_position(row.key)) {
-                best_climb_qualified = std::max(best_climb_qualified, row.climb);
-                if (row.grid_slot <= *q) {
-                    best_climb_from_qualifying = std::max(best_climb_from_qualifying, row.climb);
-                }
-            }
             if (is_timed(row.best_lap_ms)) {
                 fastest_lap = std::min(fastest_lap, row.best_lap_ms);
             }
 
             score_entry& entry = scores[row.key];
+            race_entries.push_back(&entry);
             entry.name = row.name;
             const points_value race = table_points(options.race_points, p, count);
             if (!is_zero(race)) {
@@ -157,16 +123,27 @@ void award_points(event_result& event) {
         }
     }
 
+    // Whether the row at each qualifying position (1-based) has a time: a driver whose qualifying
+    // rows were all untimed has a position but no qualifying time.
+    std::vector<bool> timed_at(1, false);
+    std::int64_t fastest_qualifying = std::numeric_limits<std::int64_t>::max();
     std::int64_t fastest_finisher_qualifying = std::numeric_limits<std::int64_t>::max();
     if (event.qualifying) {
         const auto count = static_cast<std::int32_t>(event.qualifying->results.size());
+        timed_at.reserve(event.qualifying->results.size() + 1);
         std::int32_t q = 0;
         for (const qualifying_row& row : event.qualifying->results) {
             ++q;
-            if (finishers.count(row.key.match) != 0 && is_timed(row.best_lap_ms)) {
-                fastest_finisher_qualifying = std::min(fastest_finisher_qualifying, row.best_lap_ms);
-            }
+            const bool timed = is_timed(row.best_lap_ms);
+            timed_at.push_back(timed);
             score_entry& entry = scores[row.key];
+            if (timed) {
+                fastest_qualifying = std::min(fastest_qualifying, row.best_lap_ms);
+                if (entry.finish_position) {
+                    fastest_finisher_qualifying =
+                        std::min(fastest_finisher_qualifying, row.best_lap_ms);
+                }
+            }
             if (entry.name.empty()) {
                 entry.name = row.name;
             }
@@ -177,19 +154,40 @@ void award_points(event_result& event) {
             entry.qualifying_position = q;
         }
     }
+    // The qualifying position of a driver with a qualifying time.
+    const auto timed_qualifying_position = [&timed_at](const score_entry& entry) {
+        return entry.qualifying_position &&
+                       timed_at[static_cast<std::size_t>(*entry.qualifying_position)]
+                   ? entry.qualifying_position
+                   : std::optional<std::int32_t>{};
+    };
 
     if (event.race) {
+        const std::vector<race_row>& rows = event.race->results;
+        std::int32_t best_climb_qualified = no_climb;  // over drivers with a qualifying time
+        std::int32_t best_climb_from_qualifying = no_climb;  // and a grid slot at most its place
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (const auto q = timed_qualifying_position(*race_entries[i])) {
+                best_climb_qualified = std::max(best_climb_qualified, rows[i].climb);
+                if (rows[i].grid_slot <= *q) {
+                    best_climb_from_qualifying =
+                        std::max(best_climb_from_qualifying, rows[i].climb);
+                }
+            }
+        }
         std::vector<name_key> climbers;
         std::vector<name_key> qualified_climbers;
         std::vector<name_key> climbers_from_qualifying;
         std::vector<name_key> fastest_laps;
-        for (const race_row& row : event.race->results) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const race_row& row = rows[i];
+            score_entry& entry = *race_entries[i];
             bool climber = false;
             if (row.climb == best_climb) {
                 climbers.push_back(row.key);
                 climber = true;
             }
-            if (const auto q = timed_qualifying_position(row.key)) {
+            if (const auto q = timed_qualifying_position(entry)) {
                 if (row.climb == best_climb_qualified) {
                     qualified_climbers.push_back(row.key);
                     climber = true;
@@ -199,7 +197,6 @@ void award_points(event_result& event) {
                     climber = true;
                 }
             }
-            score_entry& entry = scores[row.key];
             if (climber) {
                 entry.highest_climber = true;
             }
@@ -229,9 +226,11 @@ void award_points(event_result& event) {
             if (row.best_lap_ms == fastest_qualifying) {
                 fastest_qualifiers.push_back(row.key);
             }
-            if (row.best_lap_ms == fastest_finisher_qualifying &&
-                finishers.count(row.key.match) != 0) {
-                fastest_finishing_qualifiers.push_back(row.key);
+            if (row.best_lap_ms == fastest_finisher_qualifying) {
+                const score_entry* entry = scores.find(row.key);
+                if (entry != nullptr && entry->finish_position) {
+                    fastest_finishing_qualifiers.push_back(row.key);
+                }
             }
         }
         const auto mode = options.shared_points_mode_fastest_qualifier;
@@ -241,11 +240,13 @@ void award_points(event_result& event) {
                     fastest_finishing_qualifiers, "fastest qualifier");
     }
 
-    for (auto& [driver, entry] : scores) {
-        const auto found = options.points_modifications.find(driver);
-        if (found != options.points_modifications.end()) {
-            add_item(entry, driver, found->second.points, found->second.label);
-            entry.manual_change = found->second.points;
+    if (!options.points_modifications.empty()) {
+        for (auto& [driver, entry] : scores) {
+            const auto found = options.points_modifications.find(driver);
+            if (found != options.points_modifications.end()) {
+                add_item(entry, driver, found->second.points, found->second.label);
+                entry.manual_change = found->second.points;
+            }
         }
     }
 }

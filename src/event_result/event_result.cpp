@@ -153,10 +153,10 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
     qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
     qualifying.track_ids.insert(session.track_id);
     std::vector<qualifying_row>& rows = qualifying.results;
-    // Room for every record's row: better rows are added before the replaced ones go.
-    rows.reserve(rows.size() + session.records.size());
-    if (qualifying.places.empty()) {
-        qualifying.places.reserve(session.records.size());  // a later replay mostly brings the same
+    if (rows.empty()) {
+        // Room for the first replay's drivers; a later replay mostly brings the same ones.
+        rows.reserve(session.records.size());
+        qualifying.places.reserve(session.records.size());
     }
 
     // New and better rows go after the rows merged so far, each replaced row is left empty, and
