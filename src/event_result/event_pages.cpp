@@ -182,58 +182,66 @@ void write_table_head(std::ostream& out, const page_kind& page, std::string_view
     out << "</thead>\n<tbody>\n";
 }
 
-// The cells that both pages show alike. `position` is 0 for a disqualified driver.
+// The cells that both pages show alike, appended to `out`. `position` is 0 for a disqualified
+// driver.
 template <class Row>
-void write_common_cell(std::ostream& out, column_type column, const Row& row, std::size_t position,
-                       const options::option_set& options) {
+void append_common_cell(std::string& out, column_type column, const Row& row, std::size_t position,
+                        const options::option_set& options) {
     const bool dsq = position == 0;
     switch (column) {
         case column_type::position:
             if (dsq) {
-                out << "<td>DSQ";
+                out += "<td>DSQ";
             } else {
-                out << "<td>" << position;
+                out.append("<td>").append(std::to_string(position));
             }
             return;
         case column_type::driver:
-            html_escape(out << "<td title=\"", row.key.display) << "\">";
-            html_escape(out, row.name);
+            out += "<td title=\"";
+            append_html_escaped(out, row.key.display);
+            out += "\">";
+            append_html_escaped(out, row.name);
             return;
         case column_type::team:
             if (const auto team = options.team_of(row.key)) {
-                html_escape(out << "<td>", *team);
+                out += "<td>";
+                append_html_escaped(out, *team);
             } else {
-                out << "<td class=no-team>";
+                out += "<td class=no-team>";
             }
             return;
         case column_type::handicap:
             if (dsq) {
-                out << "<td>";
+                out += "<td>";
             } else if (row.mass_kg == 0 && row.intake_percent == 0) {
-                out << "<td class=no-handicap>";
+                out += "<td class=no-handicap>";
             } else {
-                out << "<td>";
+                out += "<td>";
                 if (row.mass_kg != 0) {
-                    out << "<span class=mass>" << row.mass_kg << " kg</span>";
+                    out.append("<span class=mass>")
+                        .append(std::to_string(row.mass_kg))
+                        .append(" kg</span>");
                 }
                 if (row.mass_kg != 0 && row.intake_percent != 0) {
-                    out << '+';
+                    out += '+';
                 }
                 if (row.intake_percent != 0) {
-                    out << "<span class=intake>" << row.intake_percent << " %</span>";
+                    out.append("<span class=intake>")
+                        .append(std::to_string(row.intake_percent))
+                        .append(" %</span>");
                 }
             }
             return;
         case column_type::best_lap:
-            out << "<td>";
+            out += "<td>";
             if (!dsq && is_timed(row.best_lap_ms)) {
-                out << race_time_text(row.best_lap_ms);
+                out += race_time_text(row.best_lap_ms);
             }
             return;
         case column_type::car:
-            out << "<td>";
+            out += "<td>";
             if (!dsq) {
-                html_escape(out, row.car);
+                append_html_escaped(out, row.car);
             }
             return;
         default:
@@ -241,73 +249,76 @@ void write_common_cell(std::ostream& out, column_type column, const Row& row, st
     }
 }
 
-void write_race_cell(std::ostream& out, column_type column, const race_row& row,
-                     std::size_t position, const event_result& event) {
+// A race page cell, appended to `out`.
+void append_race_cell(std::string& out, column_type column, const race_row& row,
+                      std::size_t position, const event_result& event) {
     const bool dsq = position == 0;
     const auto position_number = static_cast<std::int64_t>(position);
     switch (column) {
         case column_type::points:
             if (dsq) {
-                out << "<td>";
+                out += "<td>";
             } else if (const score_entry* entry = event.scores.find(row.key)) {
                 if (entry->breakdown.empty()) {
-                    out << "<td>";
+                    out += "<td>";
                 } else {
-                    html_escape(out << "<td title=\"", points_breakdown_text(entry->breakdown))
-                        << "\">";
+                    out += "<td title=\"";
+                    append_html_escaped(out, points_breakdown_text(entry->breakdown));
+                    out += "\">";
                 }
-                points_text(out, entry->points);
+                append_points_text(out, entry->points);
             } else {
-                out << "<td>0";
+                out += "<td>0";
             }
             return;
         case column_type::grid_slot:
             if (dsq) {
-                out << "<td>";
+                out += "<td>";
             } else if (row.grid_slot == 0) {
-                out << "<td class=no-grid>";
+                out += "<td class=no-grid>";
             } else {
-                out << "<td>" << row.grid_slot;
+                out.append("<td>").append(std::to_string(row.grid_slot));
             }
             return;
         case column_type::finish_time: {
-            out << "<td>";
+            out += "<td>";
             if (dsq) {
                 return;
             }
             if (position == 1) {
-                out << race_time_text(row.total_time_ms);
+                out += race_time_text(row.total_time_ms);
             } else {
-                out << behind_winner_text(event.race->results.front(), row);
+                out += behind_winner_text(event.race->results.front(), row);
             }
             return;
         }
         case column_type::change:
             if (dsq) {
-                out << "<td>";
+                out += "<td>";
             } else if (row.grid_slot == 0) {
-                out << "<td class=no-change>";
+                out += "<td class=no-change>";
             } else if (position_number < row.grid_slot) {
-                out << "<td class=up>" << row.grid_slot - position_number;
+                out.append("<td class=up>").append(std::to_string(row.grid_slot - position_number));
             } else if (position_number == row.grid_slot) {
-                out << "<td class=eq>0";
+                out += "<td class=eq>0";
             } else {
-                out << "<td class=down>" << position_number - row.grid_slot;
+                out.append("<td class=down>")
+                    .append(std::to_string(position_number - row.grid_slot));
             }
             return;
         case column_type::penalty:
-            out << "<td>";
+            out += "<td>";
             if (dsq) {
-                out << "DSQ";
+                out += "DSQ";
             } else if (const auto penalty = event.options->time_penalties.find(row.key);
                        penalty != event.options->time_penalties.end()) {
-                out << penalty_text(penalty->second);
+                out += penalty_text(penalty->second);
             }
             return;
         case column_type::summary:
             return;
         default:
-            write_common_cell(out, column, row, position, *event.options);
+            append_common_cell(out, column, row, position, *event.options);
             return;
     }
 }
@@ -315,12 +326,15 @@ void write_race_cell(std::ostream& out, column_type column, const race_row& row,
 void write_race_table(std::ostream& out, event_result& event, std::string_view caption) {
     const options::column_list& columns = event.options->race_columns;
     write_table_head(out, race_page, caption, columns, event);
+    // Each row is put together in memory and written in one piece.
+    std::string line;
     const auto write_row = [&](const race_row& row, std::size_t position) {
-        out << (position == 0 ? "  <tr class=dsq>" : "  <tr>");
+        line.assign(position == 0 ? "  <tr class=dsq>" : "  <tr>");
         for (const column_type column : columns.columns) {
-            write_race_cell(out, column, row, position, event);
+            append_race_cell(line, column, row, position, event);
         }
-        out << "</tr>\n";
+        line += "</tr>\n";
+        write_text(out, line);
     };
     const race_result& race = *event.race;
     for (std::size_t i = 0; i < race.results.size(); ++i) {
@@ -335,12 +349,14 @@ void write_race_table(std::ostream& out, event_result& event, std::string_view c
 void write_qualifying_table(std::ostream& out, event_result& event, std::string_view caption) {
     const options::option_set& options = *event.options;
     write_table_head(out, qualifying_page, caption, options.qualifying_columns, event);
+    std::string line;  // each row is put together in memory and written in one piece
     const auto write_row = [&](const qualifying_row& row, std::size_t position) {
-        out << (position == 0 ? "  <tr class=dsq>" : "  <tr>");
+        line.assign(position == 0 ? "  <tr class=dsq>" : "  <tr>");
         for (const column_type column : options.qualifying_columns.columns) {
-            write_common_cell(out, column, row, position, options);
+            append_common_cell(line, column, row, position, options);
         }
-        out << "</tr>\n";
+        line += "</tr>\n";
+        write_text(out, line);
     };
     const qualifying_result& qualifying = *event.qualifying;
     for (std::size_t i = 0; i < qualifying.results.size(); ++i) {
