@@ -55,11 +55,19 @@ void append_html_escaped(std::string& out, std::string_view text) {
 }
 
 void append_points_text(std::string& out, points_value points) {
+    char digits[32];
+    // A whole number of at most six digits is written by "%.6g" as its digits alone.
+    if (points.denominator() == 1 && points.numerator() > -1000000 &&
+        points.numerator() < 1000000) {
+        const std::to_chars_result end =
+            std::to_chars(std::begin(digits), std::end(digits), points.numerator());
+        out.append(digits, end.ptr);
+        return;
+    }
     // std::to_chars in its general form with a precision writes exactly what printf's "%.6g"
     // writes, the default floating-point form of a stream, without a locale and on every platform.
     const double value =
         static_cast<double>(points.numerator()) / static_cast<double>(points.denominator());
-    char digits[32];
     const std::to_chars_result end =
         std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::general, 6);
     out.append(digits, end.ptr);

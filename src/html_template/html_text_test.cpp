@@ -43,7 +43,8 @@ TEST(html_text, points_text_is_the_streams_default_form) {
     std::vector<points_value> values;
     for (std::int32_t denominator : {1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 16, 20000, 1000000, 2147483647}) {
         for (std::int32_t numerator : {0, 1, -1, 2, 5, 7, 10, 99, 999, 12345, 999999, 1000000,
-                                       1234567, 99999995, -2147483647, 2147483647}) {
+                                       -999999, -1000000, 1234567, 99999995, -2147483647,
+                                       2147483647}) {
             values.emplace_back(numerator, denominator);
         }
     }
