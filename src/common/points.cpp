@@ -12,6 +12,13 @@ std::optional<points_value> make_points(std::int64_t numerator, std::int64_t den
         numerator = -numerator;
         denominator = -denominator;
     }
+    if (denominator == 1) {  // a whole number, the usual case: nothing to reduce
+        if (numerator < std::numeric_limits<std::int32_t>::min() ||
+            numerator > std::numeric_limits<std::int32_t>::max()) {
+            return std::nullopt;
+        }
+        return points_value(static_cast<std::int32_t>(numerator));
+    }
     const std::int64_t divisor = std::gcd(numerator, denominator);
     numerator /= divisor;
     denominator /= divisor;

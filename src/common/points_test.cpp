@@ -18,6 +18,7 @@ TEST(points, make_points_normalises_and_rejects_what_does_not_fit) {
         {2, 4, points_value(1, 2)},
         {1, -2, points_value(-1, 2)},
         {0, -5, points_value(0)},
+        {6, -1, points_value(-6)},
         {int32_min, 1, points_value(std::int32_t{int32_min})},
         {int32_min, 3, points_value(std::int32_t{int32_min}, 3)},
         {int32_min, -1, std::nullopt},
