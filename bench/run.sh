@@ -4,6 +4,7 @@
 #
 #   bench/run.sh [EVENTS...]      (default: 50 500 5000)
 #   BENCH_DATA=/dev/shm/rostrum-bench bench/run.sh     (the seasons in memory: no disk waits)
+#   ROSTRUM=/path/to/an/older/rostrum bench/run.sh     (times that program instead: before/after)
 #
 # For each size, two seasons (fixed seed): "all-bonuses" (every points table and bonus with a
 # sharing mode, teams, penalties, a points change) and "best+data" (the same with dropped rounds,
@@ -22,7 +23,7 @@ data=${BENCH_DATA:-$build/bench-data}
 scripts/need-packages.sh cmake make g++ libboost-dev
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DROSTRUM_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target rostrum generate_season plain_io time_run >/dev/null
-rostrum=$build/rostrum
+rostrum=${ROSTRUM:-$build/rostrum}
 generate=$build/bench/generate_season
 plain=$build/bench/plain_io
 timer=$build/bench/time_run
@@ -126,7 +127,7 @@ done
 
 cat <<HEADER
 
-rostrum $(git describe --always --dirty 2>/dev/null || echo "(no git)") on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), seasons in $data
+${ROSTRUM:-rostrum $(git describe --always --dirty 2>/dev/null || echo "(no git)")} on $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), seasons in $data
 Medians of 5 repetitions (3 from 5000 events) in wall milliseconds, and their ratios:
   full           rostrum's run after rostrum.conf was touched: every page rewritten
   up-to-date     rostrum's run right after it: every event page up to date
