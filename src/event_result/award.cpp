@@ -4,7 +4,6 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
-#include <string_view>
 #include <vector>
 
 namespace {
