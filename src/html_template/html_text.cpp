@@ -16,18 +16,28 @@ const char* escaped(char c) {
     }
 }
 
-}  // namespace
-
-std::ostream& html_escape(std::ostream& out, std::string_view text) {
+// Passes `text` escaped to `emit` piece by piece: each run of bytes that stand for themselves,
+// then the escaped form of the byte after it.
+template <class Emit>
+void escape_pieces(std::string_view text, Emit emit) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (const char* replacement = escaped(text[i])) {
-            out.write(text.data() + start, static_cast<std::streamsize>(i - start));
-            out << replacement;
+            emit(text.substr(start, i - start));
+            emit(std::string_view(replacement));
             start = i + 1;
         }
     }
-    return out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+    emit(text.substr(start));
+}
+
+}  // namespace
+
+std::ostream& html_escape(std::ostream& out, std::string_view text) {
+    escape_pieces(text, [&out](std::string_view piece) {
+        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    });
+    return out;
 }
 
 html_escape_streambuf::int_type html_escape_streambuf::overflow(int_type c) {
@@ -44,14 +54,7 @@ html_escape_streambuf::int_type html_escape_streambuf::overflow(int_type c) {
 }
 
 void append_html_escaped(std::string& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (const char* replacement = escaped(text[i])) {
-            out.append(text, start, i - start).append(replacement);
-            start = i + 1;
-        }
-    }
-    out.append(text, start, std::string_view::npos);
+    escape_pieces(text, [&out](std::string_view piece) { out.append(piece); });
 }
 
 void append_points_text(std::string& out, points_value points) {
