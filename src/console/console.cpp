@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <streambuf>
+#include <thread>
 
 #include "console/console_platform.h"
 
@@ -101,8 +102,78 @@ initial_cerrbuf initial_buffer;
 
 }  // namespace
 
-std::ostream error_stream(&initial_buffer);
-std::ostream log_stream(initial_buffer.log_buffer_ptr());
+// The thread that constructs the program's static objects, the one that starts the program: the
+// thread of the console.
+const std::thread::id console_thread = std::this_thread::get_id();
+
+// Writes every character into a console record, as text of one of the two streams.
+class console_capture::buffer final : public std::streambuf {
+public:
+    buffer(std::vector<console_record::piece>& pieces, bool error) : pieces(pieces), error(error) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            const char character = traits_type::to_char_type(c);
+            xsputn(&character, 1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        if (pieces.empty() || pieces.back().error != error || pieces.back().flush) {
+            pieces.push_back({error, false, {}});
+        }
+        pieces.back().text.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+
+    int sync() override {
+        if (!pieces.empty() && pieces.back().error == error) {
+            pieces.back().flush = true;
+        }
+        return 0;
+    }
+
+private:
+    std::vector<console_record::piece>& pieces;
+    bool error;
+};
+
+thread_local std::ostream error_stream(std::this_thread::get_id() == console_thread
+                                           ? &initial_buffer
+                                           : nullptr);
+thread_local std::ostream log_stream(std::this_thread::get_id() == console_thread
+                                         ? initial_buffer.log_buffer_ptr()
+                                         : nullptr);
+
+console_capture::console_capture(console_record& record)
+    : log(std::make_unique<buffer>(record.pieces, false)),
+      error(std::make_unique<buffer>(record.pieces, true)),
+      saved_log(log_stream.rdbuf(log.get())),
+      saved_error(error_stream.rdbuf(error.get())),
+      saved_log_state(log_stream.rdstate()),
+      saved_error_state(error_stream.rdstate()) {
+    log_stream.clear();
+    error_stream.clear();
+}
+
+console_capture::~console_capture() {
+    log_stream.rdbuf(saved_log);
+    log_stream.clear(saved_log_state);
+    error_stream.rdbuf(saved_error);
+    error_stream.clear(saved_error_state);
+}
+
+void console_record::replay() const {
+    for (const piece& each : pieces) {
+        std::ostream& stream = each.error ? error_stream : log_stream;
+        stream << each.text;
+        if (each.flush) {
+            stream << std::flush;
+        }
+    }
+}
 
 namespace {
 

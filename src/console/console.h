@@ -2,6 +2,8 @@
 
 #include <exception>
 #include <filesystem>
+#include <ios>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -14,8 +16,45 @@
 // working directory (after the line "foo"). The first character written to `error_stream` moves
 // both streams to the console for good: the held progress text goes to standard output first,
 // then the error text to standard error, and no log file is written.
-extern std::ostream error_stream;  // warnings, errors, prompts
-extern std::ostream log_stream;    // progress text
+//
+// Each thread has its own pair. The thread that started the program writes to the console as
+// above; any other thread writes nowhere until it records its text with a `console_capture`.
+extern thread_local std::ostream error_stream;  // warnings, errors, prompts
+extern thread_local std::ostream log_stream;    // progress text
+
+// Console text recorded on one thread, to be written in its order on the thread of the console.
+class console_record {
+public:
+    // Writes the recorded text to this thread's `log_stream` and `error_stream`, piece by piece in
+    // the order it was written, flushing where the recording thread flushed.
+    void replay() const;
+
+private:
+    friend class console_capture;
+    struct piece {
+        bool error;          // written to error_stream, else to log_stream
+        bool flush = false;  // flushed after this text
+        std::string text;
+    };
+    std::vector<piece> pieces;
+};
+
+// While it lives, this thread's `log_stream` and `error_stream` write into `record`; then they
+// are given back as they were.
+class console_capture {
+public:
+    explicit console_capture(console_record& record);
+    ~console_capture();
+    console_capture(const console_capture&) = delete;
+    console_capture& operator=(const console_capture&) = delete;
+
+private:
+    class buffer;
+    std::unique_ptr<buffer> log, error;
+    std::streambuf* saved_log;
+    std::streambuf* saved_error;
+    std::ios_base::iostate saved_log_state, saved_error_state;
+};
 
 // Prepares the console for UTF-8 output. The program calls it first, before writing anything.
 void set_up_console();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <thread>
+
 namespace {
 
 TEST(console, wide_to_utf8_converts_pairs_and_replaces_lone_surrogates) {
@@ -22,6 +25,38 @@ TEST(console, wide_to_utf8_converts_pairs_and_replaces_lone_surrogates) {
     for (const auto& c : cases) {
         EXPECT_EQ(wide_to_utf8(c.input), c.expected) << c.expected;
     }
+}
+
+
+// Text recorded on another thread comes out on the console's thread as it was written there: the
+// two streams interleaved in their order, and a flush where that thread flushed.
+TEST(console, a_record_made_on_another_thread_replays_in_order) {
+    console_record record;
+    bool wrote_nowhere = false;
+    std::thread([&record, &wrote_nowhere] {
+        log_stream << "ignored: no capture yet";
+        wrote_nowhere = !log_stream.good();
+        const console_capture capture(record);
+        log_stream << "entering r1\n  parsing MPR: race.mpr";
+        log_stream << '\n';
+        error_stream << "  warning: " << 3 << " things\n";
+        log_stream << "done" << std::endl;
+    }).join();
+    EXPECT_TRUE(wrote_nowhere);
+
+    // Both streams of this thread into one buffer that notes every flush.
+    struct noting_buffer : std::stringbuf {
+        int sync() override {
+            sputn("<flush>", 7);
+            return 0;
+        }
+    } buffer;
+    std::streambuf* const saved_log = log_stream.rdbuf(&buffer);
+    std::streambuf* const saved_error = error_stream.rdbuf(&buffer);
+    record.replay();
+    log_stream.rdbuf(saved_log);
+    error_stream.rdbuf(saved_error);
+    EXPECT_EQ(buffer.str(), "entering r1\n  parsing MPR: race.mpr\n  warning: 3 things\ndone\n<flush>");
 }
 
 }  // namespace

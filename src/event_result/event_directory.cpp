@@ -101,7 +101,16 @@ bool is_replay_name(const std::string& file_name) {
 
 event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
                                      const std::filesystem::path& directory) {
-    event_result event;
+    event_reading reading = read_event_directory(global, directory);
+    write_event_pages(reading);
+    return std::move(reading.event);
+}
+
+event_reading read_event_directory(const std::shared_ptr<const options::option_set>& global,
+                                   const std::filesystem::path& directory) {
+    event_reading reading;
+    reading.directory = directory;
+    event_result& event = reading.event;
     event.folder = path_to_utf8(directory.filename());
     log_stream << "entering event directory: " << visible(path_to_utf8(directory.filename()))
                << '\n';
@@ -124,11 +133,11 @@ event_result process_event_directory(const std::shared_ptr<const options::option
     }
 
     // The pages are out of date when older than any configuration, template or replay file.
-    std::filesystem::file_time_type newest_input = options.newest_input_time;
+    reading.newest_input = options.newest_input_time;
     for (const std::filesystem::path& path : list_replays(directory)) {
         log_stream << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
         const replay session = read_listed_replay(path);
-        newest_input = std::max(newest_input, input_time(path));
+        reading.newest_input = std::max(reading.newest_input, input_time(path));
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream << ": qualifying\n";
             if (!event.qualifying) {
@@ -149,7 +158,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
     if (!event.qualifying && !event.race) {
         event.complete = false;
         log_stream << "  no replays found, skipping directory.\n";
-        return event;
+        return reading;
     }
     for (const std::string& warning : absent_from_event(options.adjustments, event)) {
         error_stream << "  warning: " << warning << '\n';
@@ -159,11 +168,23 @@ event_result process_event_directory(const std::shared_ptr<const options::option
         event.complete = false;
         error_stream << "  error: options has qualifying points, yet no qualifying MPR was found\n";
     }
-    if (event.qualifying) {
-        write_page(event, directory, "qualifying.html", newest_input, write_qualifying_page);
-    }
     if (!event.race && asks_for_race_points(options)) {
         event.complete = false;
+        reading.lacks_race = true;
+    }
+    return reading;
+}
+
+void write_event_pages(event_reading& reading) {
+    event_result& event = reading.event;
+    if (!event.qualifying && !event.race) {
+        return;
+    }
+    if (event.qualifying) {
+        write_page(event, reading.directory, "qualifying.html", reading.newest_input,
+                   write_qualifying_page);
+    }
+    if (reading.lacks_race) {
         error_stream << "  error: options has race points, yet no race MPR was found\n";
     }
     if (!event.complete) {
@@ -171,11 +192,10 @@ event_result process_event_directory(const std::shared_ptr<const options::option
                         "    skipping result HTML generation.\n"
                         "    this event will not be included in series summary.\n";
         event.pause = true;
-        return event;
+        return;
     }
     award_points(event);
     if (event.race) {
-        write_page(event, directory, "race.html", newest_input, write_race_page);
+        write_page(event, reading.directory, "race.html", reading.newest_input, write_race_page);
     }
-    return event;
 }

@@ -22,8 +22,27 @@
 // The result's `complete` is clear when the event cannot be scored (no replays, or points asked
 // for a missing session); `pause` is set when a warning about it was printed. Throws on invalid
 // replays, a second race replay, configuration errors and file system errors.
+//
+// The same as read_event_directory followed by write_event_pages.
 event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
                                      const std::filesystem::path& directory);
+
+// An event directory read, its pages not yet written.
+struct event_reading {
+    std::filesystem::path directory;
+    event_result event;  // not yet scored
+    std::filesystem::file_time_type newest_input;  // of every input behind the event
+    bool lacks_race = false;  // race points are configured, but there is no race replay
+};
+
+// The first part of process_event_directory: everything up to the check of the qualifying points
+// against the sessions found. It only reads files, so it may run ahead of the events before it.
+event_reading read_event_directory(const std::shared_ptr<const options::option_set>& global,
+                                   const std::filesystem::path& directory);
+
+// The rest of process_event_directory, for an event read: the pages, the points and the messages
+// about points asked for a missing race. The reading's `event` is then the result.
+void write_event_pages(event_reading& reading);
 
 // True when a directory entry name counts as a replay: its extension (from its last dot, cut at a
 // colon; none for ".", "..", names without a dot and names whose only dot is the first character)

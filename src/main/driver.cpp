@@ -20,6 +20,7 @@
 #include "main/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
+#include "read_ahead/read_ahead.h"
 #include "season_data/season_data.h"
 #include "summary/points_chart.h"
 #include "summary/summary_pages.h"
@@ -27,6 +28,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// How many events are read at most ahead of the one whose pages are written.
+constexpr std::size_t events_read_ahead = 16;
 
 // The subdirectories of the championship folder, in file name order.
 std::vector<fs::path> event_directories() {
@@ -85,8 +89,30 @@ void run_championship() {
     std::vector<event_result> events;
     events.reserve(directories.size());
     season_presence season(global->adjustments);  // who the championship's adjustments name
-    for (const fs::path& directory : directories) {
-        event_result event = process_event_directory(global, directory);
+
+    // The next events are read on other threads while this one writes the pages of the event
+    // before them; what a reading writes to the console is recorded and shown in event order.
+    struct recorded_reading {
+        event_reading reading;
+        console_record console;
+    };
+    std::vector<recorded_reading> readings(directories.size());
+    read_ahead ahead(
+        directories.size(),
+        [&global, &directories, &readings](std::size_t index) {
+            const console_capture capture(readings[index].console);
+            readings[index].reading = read_event_directory(global, directories[index]);
+        },
+        read_ahead::machine_threads(), events_read_ahead);
+    for (std::size_t index = 0; index < directories.size(); ++index) {
+        const std::exception_ptr failure = ahead.wait(index);
+        recorded_reading taken = std::move(readings[index]);
+        taken.console.replay();
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+        write_event_pages(taken.reading);
+        event_result& event = taken.reading.event;
         if (event.pause) {
             wait_for_enter(false);
         }
