@@ -48,9 +48,3 @@ std::optional<points_value> checked_difference(points_value a, points_value b) {
 std::optional<points_value> checked_quotient(points_value a, std::int32_t divisor) {
     return make_points(a.numerator(), std::int64_t{a.denominator()} * divisor);
 }
-
-int compare_points(points_value a, points_value b) {
-    const std::int64_t left = std::int64_t{a.numerator()} * b.denominator();
-    const std::int64_t right = std::int64_t{b.numerator()} * a.denominator();
-    return left < right ? -1 : left > right ? 1 : 0;
-}

@@ -27,8 +27,12 @@ std::optional<points_value> checked_difference(points_value a, points_value b);
 std::optional<points_value> checked_quotient(points_value a, std::int32_t divisor);
 
 // Exact three-way comparison: negative, zero or positive as a is less than, equal to or greater
-// than b.
-int compare_points(points_value a, points_value b);
+// than b. (Inline: the standings compare points at every step of their sorting.)
+inline int compare_points(points_value a, points_value b) {
+    const std::int64_t left = std::int64_t{a.numerator()} * b.denominator();
+    const std::int64_t right = std::int64_t{b.numerator()} * a.denominator();
+    return left < right ? -1 : left > right ? 1 : 0;
+}
 
 // One item of a driver's points breakdown for an event: the points and why they were given
 // ("1st", "3rd on grid", "fastest lap", a manual change's label).

@@ -122,41 +122,83 @@ private:
     std::priority_queue<kept_round, std::vector<kept_round>, goes_later> kept;
 };
 
-// Sorts a ranking again after an event, best first, exactly as a stable sort would: standings
-// equal in every ranking step keep the order they had. Only the standings in `changed` can have
-// moved (the others keep their order among themselves), so they alone are sorted, and then merged
-// with the others: far less work than sorting the whole ranking after every event.
+// A ranking kept up to date event by event: the standings numbered in the order they were met,
+// and their order, best first, as those numbers.
 template <class Standing>
-void sort_ranking(std::vector<const Standing*>& ranking, std::vector<const Standing*>& changed) {
-    std::sort(changed.begin(), changed.end());
+class ranking_in_progress {
+public:
+    // Adds a standing below every other (until sorted) and gives its number.
+    std::size_t add(const Standing* standing) {
+        const std::size_t number = standings.size();
+        standings.push_back(standing);
+        order.push_back(number);
+        changed_flags.push_back(false);
+        return number;
+    }
+
+    // Notes that the standing's ranking values changed in this event.
+    void mark_changed(std::size_t number) {
+        if (!changed_flags[number]) {
+            changed_flags[number] = true;
+            changed.push_back(number);
+        }
+    }
+
+    // Sorts the ranking again after an event, best first, exactly as a stable sort would:
+    // standings equal in every ranking step keep the order they had. Only the changed standings
+    // can have moved (the others keep their order among themselves), so they alone are sorted,
+    // and then merged with the others: far less work than sorting the whole ranking each time.
+    void sort() {
+        const auto goes_first = [](const placed& a, const placed& b) {
+            if (ranks_below(*b.standing, *a.standing)) {
+                return true;
+            }
+            return !ranks_below(*a.standing, *b.standing) && a.before < b.before;
+        };
+        kept.clear();
+        moved.clear();
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const std::size_t number = order[i];
+            (changed_flags[number] ? moved : kept).push_back({standings[number], number, i});
+        }
+        std::sort(moved.begin(), moved.end(), goes_first);
+        std::size_t next = 0;
+        const auto put = [this, &next](const placed& p) { order[next++] = p.number; };
+        auto k = kept.begin();
+        auto m = moved.begin();
+        while (k != kept.end() && m != moved.end()) {
+            put(goes_first(*m, *k) ? *m++ : *k++);
+        }
+        std::for_each(k, kept.end(), put);
+        std::for_each(m, moved.end(), put);
+        for (const std::size_t number : changed) {
+            changed_flags[number] = false;
+        }
+        changed.clear();
+    }
+
+    // The standings, best first.
+    std::vector<const Standing*> ranking() const {
+        std::vector<const Standing*> ranked;
+        ranked.reserve(order.size());
+        for (const std::size_t number : order) {
+            ranked.push_back(standings[number]);
+        }
+        return ranked;
+    }
+
+private:
     struct placed {
         const Standing* standing;
+        std::size_t number;
         std::size_t before;  // its place before the event: decides between equal standings
     };
-    const auto goes_first = [](const placed& a, const placed& b) {
-        if (ranks_below(*b.standing, *a.standing)) {
-            return true;
-        }
-        return !ranks_below(*a.standing, *b.standing) && a.before < b.before;
-    };
-    std::vector<placed> kept;
-    std::vector<placed> moved;
-    kept.reserve(ranking.size());
-    for (std::size_t i = 0; i < ranking.size(); ++i) {
-        const bool has_changed = std::binary_search(changed.begin(), changed.end(), ranking[i]);
-        (has_changed ? moved : kept).push_back({ranking[i], i});
-    }
-    std::sort(moved.begin(), moved.end(), goes_first);
-    std::size_t next = 0;
-    const auto put = [&ranking, &next](const placed& p) { ranking[next++] = p.standing; };
-    auto k = kept.begin();
-    auto m = moved.begin();
-    while (k != kept.end() && m != moved.end()) {
-        put(goes_first(*m, *k) ? *m++ : *k++);
-    }
-    std::for_each(k, kept.end(), put);
-    std::for_each(m, moved.end(), put);
-}
+    std::vector<const Standing*> standings;  // by number
+    std::vector<std::size_t> order;          // the numbers, best first
+    std::vector<bool> changed_flags;         // by number: changed in this event
+    std::vector<std::size_t> changed;        // the numbers changed in this event
+    std::vector<placed> kept, moved;         // room reused by every sort
+};
 
 }  // namespace
 
@@ -172,54 +214,61 @@ bool ranks_below(const series_standing& a, const series_standing& b) {
 
 standings build_standings(const std::vector<event_result>& events, std::int32_t best_results) {
     standings result;
-    // With a best-results rule, every driver's rounds, in the order the drivers were met, and his
-    // result in the event at hand.
+    // The drivers and teams numbered in the order they were met, and their rankings.
+    std::unordered_map<std::string_view, std::size_t> driver_numbers;  // by key.match
+    std::unordered_map<std::string_view, std::size_t> team_numbers;    // by name
+    std::vector<driver_standing*> drivers;
+    std::vector<team_standing*> teams;
+    ranking_in_progress<driver_standing> driver_ranking;
+    ranking_in_progress<team_standing> team_ranking;
+    // With a best-results rule, every driver's rounds (by his number) and his result in the
+    // event at hand.
     struct driver_rounds {
-        driver_standing* driver;
         best_rounds rounds;
         const score_entry* entry = nullptr;
     };
     std::vector<driver_rounds> rounds;
-    std::unordered_map<const driver_standing*, std::size_t> rounds_of;
     const auto best = static_cast<std::size_t>(std::max(best_results, 0));
-    std::vector<const driver_standing*> changed_drivers;  // in this event
-    std::vector<const team_standing*> changed_teams;
     for (std::size_t index = 0; index < events.size(); ++index) {
         const event_result& event = events[index];
-        changed_drivers.clear();
-        changed_teams.clear();
         for (const auto& [key, entry] : event.scores) {
-            const auto [driver_slot, new_driver] = result.drivers.try_emplace(key.match);
-            driver_standing& driver = driver_slot->second;
+            const auto [number_slot, new_driver] =
+                driver_numbers.try_emplace(key.match, drivers.size());
+            const std::size_t number = number_slot->second;
             if (new_driver) {
-                driver.key = key;
-                result.driver_ranking.push_back(&driver);
+                driver_standing& standing = result.drivers[key.match];
+                standing.key = key;
+                drivers.push_back(&standing);
+                driver_ranking.add(&standing);
                 if (best > 0) {
                     // The events before his first score are rounds of 0 for him.
-                    rounds_of.emplace(&driver, rounds.size());
-                    rounds.push_back({&driver, best_rounds(best)});
+                    rounds.push_back({best_rounds(best)});
                     for (std::size_t earlier = 0; earlier < index; ++earlier) {
                         rounds.back().rounds.add(nullptr);
                     }
                 }
             }
-            changed_drivers.push_back(&driver);
+            driver_standing& driver = *drivers[number];
+            driver_ranking.mark_changed(number);
             driver.results.emplace_back(index, &entry);
             if (best > 0) {
-                rounds[rounds_of.at(&driver)].entry = &entry;
+                rounds[number].entry = &entry;
             }
             driver.name = entry.name;
             driver.team = event.options->team_of(key);
 
             team_standing* team = nullptr;
             if (driver.team) {
-                const auto [team_slot, new_team] = result.teams.try_emplace(*driver.team);
-                team = &team_slot->second;
+                const auto [team_slot, new_team] =
+                    team_numbers.try_emplace(*driver.team, teams.size());
                 if (new_team) {
-                    team->name = *driver.team;
-                    result.team_ranking.push_back(team);
+                    team_standing& standing = result.teams[*driver.team];
+                    standing.name = *driver.team;
+                    teams.push_back(&standing);
+                    team_ranking.add(&standing);
                 }
-                changed_teams.push_back(team);
+                team = teams[team_slot->second];
+                team_ranking.mark_changed(team_slot->second);
             }
 
             if (!add_result(driver, entry)) {
@@ -229,23 +278,27 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                 throw std::runtime_error("points overflow for team " + std::string(team->name));
             }
         }
-        for (driver_rounds& each : rounds) {
+        for (std::size_t number = 0; number < rounds.size(); ++number) {
+            driver_rounds& each = rounds[number];
+            driver_standing& driver = *drivers[number];
             const auto total = each.rounds.add(each.entry) ? each.rounds.total() : std::nullopt;
             each.entry = nullptr;
             if (!total) {
-                throw std::runtime_error("points overflow for " + each.driver->key.display);
+                throw std::runtime_error("points overflow for " + driver.key.display);
             }
-            if (*total != each.driver->points) {
-                changed_drivers.push_back(each.driver);
+            if (*total != driver.points) {
+                driver_ranking.mark_changed(number);
             }
-            each.driver->points = *total;
+            driver.points = *total;
         }
-        sort_ranking(result.driver_ranking, changed_drivers);
-        sort_ranking(result.team_ranking, changed_teams);
+        driver_ranking.sort();
+        team_ranking.sort();
     }
-    for (driver_rounds& each : rounds) {
-        each.driver->dropped = each.rounds.dropped();
+    for (std::size_t number = 0; number < rounds.size(); ++number) {
+        drivers[number]->dropped = rounds[number].rounds.dropped();
     }
+    result.driver_ranking = driver_ranking.ranking();
+    result.team_ranking = team_ranking.ranking();
     return result;
 }
 
