@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <set>
@@ -195,6 +196,34 @@ TEST(files, a_linked_page_is_written_through_the_link) {
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(page)));
     EXPECT_EQ(read_file(target), "new page");
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"race.html", "www"}));
+}
+
+
+// A page of many blocks arrives whole, whatever the sizes of the pieces it is written in; a write
+// that fails on the way (a full disk) fails the page.
+TEST(files, a_long_page_is_written_whole_or_not_at_all) {
+    const temp_dir dir;
+    std::string text;
+    for (int i = 0; text.size() < 300 * 1024; ++i) {
+        text += std::string(static_cast<std::size_t>(i % 5000), static_cast<char>('a' + i % 26));
+        text += '\n';
+    }
+    const auto render = [&text](std::ostream& out) {
+        for (std::size_t at = 0, piece = 1; at < text.size(); at += piece, piece = piece * 7 % 9001) {
+            out.write(text.data() + at, static_cast<std::streamsize>(std::min(piece, text.size() - at)));
+        }
+        out << std::flush;
+    };
+    EXPECT_TRUE(write_page_file(dir.path() / "series.html", render));
+    EXPECT_EQ(read_file(dir.path() / "series.html"), text);
+
+    std::error_code error;
+    fs::create_symlink("/dev/full", dir.path() / "teams.html", error);
+    if (error || !fs::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    EXPECT_FALSE(write_page_file(dir.path() / "teams.html", render));
+    EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"series.html"});
 }
 
 }  // namespace
