@@ -50,13 +50,13 @@ class harness_run {
 public:
     explicit harness_run(const temp_dir& folder)
         : saved_directory(fs::current_path()),
-          saved_error(error_stream.rdbuf(&silence)),
-          saved_log(log_stream.rdbuf(&silence)) {
+          saved_error(error_stream().rdbuf(&silence)),
+          saved_log(log_stream().rdbuf(&silence)) {
         fs::current_path(folder.path());
     }
     ~harness_run() {
-        error_stream.rdbuf(saved_error);
-        log_stream.rdbuf(saved_log);
+        error_stream().rdbuf(saved_error);
+        log_stream().rdbuf(saved_log);
         std::error_code ignored;
         fs::current_path(saved_directory, ignored);
     }

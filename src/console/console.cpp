@@ -5,7 +5,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <streambuf>
-#include <thread>
 
 #include "console/console_platform.h"
 
@@ -100,16 +99,26 @@ wconvert_buffer wcerr_buffer(console_platform::target::standard_error);
 wconvert_buffer wcout_buffer(console_platform::target::standard_output);
 initial_cerrbuf initial_buffer;
 
+// The console's streams, for the thread that started the program.
+std::ostream console_error(&initial_buffer);
+std::ostream console_log(initial_buffer.log_buffer_ptr());
+
+// The streams of a console capture living on this thread, if any. (Plain pointers: on MinGW a
+// thread-local object with a destructor is unsafe, as its storage can go before it.)
+thread_local std::ostream* captured_error = nullptr;
+thread_local std::ostream* captured_log = nullptr;
+
 }  // namespace
 
-// The thread that constructs the program's static objects, the one that starts the program: the
-// thread of the console.
-const std::thread::id console_thread = std::this_thread::get_id();
+std::ostream& error_stream() { return captured_error != nullptr ? *captured_error : console_error; }
+
+std::ostream& log_stream() { return captured_log != nullptr ? *captured_log : console_log; }
 
 // Writes every character into a console record, as text of one of the two streams.
 class console_capture::buffer final : public std::streambuf {
 public:
-    buffer(std::vector<console_record::piece>& pieces, bool error) : pieces(pieces), error(error) {}
+    buffer(std::vector<console_record::piece>& pieces, bool error)
+        : pieces(pieces), error(error) {}
 
 protected:
     int_type overflow(int_type c) override {
@@ -140,34 +149,29 @@ private:
     bool error;
 };
 
-thread_local std::ostream error_stream(std::this_thread::get_id() == console_thread
-                                           ? &initial_buffer
-                                           : nullptr);
-thread_local std::ostream log_stream(std::this_thread::get_id() == console_thread
-                                         ? initial_buffer.log_buffer_ptr()
-                                         : nullptr);
+struct console_capture::streams {
+    explicit streams(console_record& record)
+        : log_buffer(record.pieces, false), error_buffer(record.pieces, true) {}
+    buffer log_buffer;
+    buffer error_buffer;
+    std::ostream log{&log_buffer};
+    std::ostream error{&error_buffer};
+};
 
 console_capture::console_capture(console_record& record)
-    : log(std::make_unique<buffer>(record.pieces, false)),
-      error(std::make_unique<buffer>(record.pieces, true)),
-      saved_log(log_stream.rdbuf(log.get())),
-      saved_error(error_stream.rdbuf(error.get())),
-      saved_log_state(log_stream.rdstate()),
-      saved_error_state(error_stream.rdstate()) {
-    log_stream.clear();
-    error_stream.clear();
+    : own(std::make_unique<streams>(record)), outer_log(captured_log), outer_error(captured_error) {
+    captured_log = &own->log;
+    captured_error = &own->error;
 }
 
 console_capture::~console_capture() {
-    log_stream.rdbuf(saved_log);
-    log_stream.clear(saved_log_state);
-    error_stream.rdbuf(saved_error);
-    error_stream.clear(saved_error_state);
+    captured_log = outer_log;
+    captured_error = outer_error;
 }
 
 void console_record::replay() const {
     for (const piece& each : pieces) {
-        std::ostream& stream = each.error ? error_stream : log_stream;
+        std::ostream& stream = each.error ? error_stream() : log_stream();
         stream << each.text;
         if (each.flush) {
             stream << std::flush;
@@ -192,11 +196,11 @@ initial_cerrbuf::~initial_cerrbuf() {
 
 initial_cerrbuf::int_type initial_cerrbuf::overflow(int_type c) {
     if (!switched) {
-        error_stream.rdbuf(&wcerr_buffer);
-        error_stream.clear();
-        log_stream.rdbuf(&wcout_buffer);
-        log_stream.clear();
-        log_stream << log_buffer.str();
+        console_error.rdbuf(&wcerr_buffer);
+        console_error.clear();
+        console_log.rdbuf(&wcout_buffer);
+        console_log.clear();
+        console_log << log_buffer.str();
         log_buffer.str({});
         switched = true;
     }
@@ -224,18 +228,18 @@ void skip_log_file() { initial_buffer.skip_log_file(); }
 bool error_stream_written() { return initial_buffer.has_switched(); }
 
 void wait_for_enter(bool exiting) {
-    error_stream << (exiting ? "Press enter to exit" : "Press enter to continue") << std::flush;
+    error_stream() << (exiting ? "Press enter to exit" : "Press enter to continue") << std::flush;
     char32_t c = 0;
     while (console_platform::read_input_char(c) && c != U'\n') {
     }
 }
 
 void report_fatal_error(const std::exception& error) {
-    error_stream << "fatal error: " << error.what();
+    error_stream() << "fatal error: " << error.what();
     if (dynamic_cast<const std::range_error*>(&error) != nullptr) {
-        error_stream << "\nmake sure all configuration files are saved in UTF-8 encoding";
+        error_stream() << "\nmake sure all configuration files are saved in UTF-8 encoding";
     }
-    error_stream << std::endl;
+    error_stream() << std::endl;
     wait_for_enter(true);
 }
 

@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <filesystem>
-#include <ios>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -17,10 +16,11 @@
 // both streams to the console for good: the held progress text goes to standard output first,
 // then the error text to standard error, and no log file is written.
 //
-// Each thread has its own pair. The thread that started the program writes to the console as
-// above; any other thread writes nowhere until it records its text with a `console_capture`.
-extern thread_local std::ostream error_stream;  // warnings, errors, prompts
-extern thread_local std::ostream log_stream;    // progress text
+// Each gives the calling thread's stream: the console's, or while a `console_capture` lives on
+// the thread, the one that records into it. A thread other than the one that started the program
+// writes only while it holds a capture.
+std::ostream& error_stream();  // warnings, errors, prompts
+std::ostream& log_stream();    // progress text
 
 // Console text recorded on one thread, to be written in its order on the thread of the console.
 class console_record {
@@ -40,7 +40,7 @@ private:
 };
 
 // While it lives, this thread's `log_stream` and `error_stream` write into `record`; then they
-// are given back as they were.
+// are the ones they were before.
 class console_capture {
 public:
     explicit console_capture(console_record& record);
@@ -50,10 +50,10 @@ public:
 
 private:
     class buffer;
-    std::unique_ptr<buffer> log, error;
-    std::streambuf* saved_log;
-    std::streambuf* saved_error;
-    std::ios_base::iostate saved_log_state, saved_error_state;
+    struct streams;
+    std::unique_ptr<streams> own;
+    std::ostream* outer_log;
+    std::ostream* outer_error;
 };
 
 // Prepares the console for UTF-8 output. The program calls it first, before writing anything.

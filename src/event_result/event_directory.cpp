@@ -52,7 +52,7 @@ replay read_listed_replay(const std::filesystem::path& path) {
     try {
         return read_replay(path);
     } catch (...) {
-        log_stream << '\n';
+        log_stream() << '\n';
         throw;
     }
 }
@@ -63,11 +63,11 @@ void write_page(event_result& event, const std::filesystem::path& directory, con
                 const std::function<void(event_result&, std::ostream&)>& writer) {
     const std::filesystem::path page = directory / name;
     if (const auto written = modification_time_if_any(page); written && *written >= newest_input) {
-        log_stream << "  up-to-date " << name << " exists; not overwriting.\n";
+        log_stream() << "  up-to-date " << name << " exists; not overwriting.\n";
         return;
     }
     if (!write_page_file(page, [&event, &writer](std::ostream& out) { writer(event, out); })) {
-        error_stream << "  warning: unable to write " << visible(path_to_utf8(page)) << '\n';
+        error_stream() << "  warning: unable to write " << visible(path_to_utf8(page)) << '\n';
         event.pause = true;
     }
 }
@@ -112,40 +112,40 @@ event_reading read_event_directory(const std::shared_ptr<const options::option_s
     reading.directory = directory;
     event_result& event = reading.event;
     event.folder = path_to_utf8(directory.filename());
-    log_stream << "entering event directory: " << visible(path_to_utf8(directory.filename()))
+    log_stream() << "entering event directory: " << visible(path_to_utf8(directory.filename()))
                << '\n';
 
     const std::filesystem::path own_file = directory / "rostrum.conf";
     if (std::filesystem::exists(own_file)) {
-        log_stream << "  event-specific options detected.\n";
+        log_stream() << "  event-specific options detected.\n";
         auto own = std::make_shared<options::option_set>(*global);
         if (read_options_file(*own, own_file, options::config_scope::event)) {
             event.pause = true;  // a value was accepted after a warning: let the organiser read it
         }
         event.options = std::move(own);
     } else {
-        log_stream << "  using global options.\n";
+        log_stream() << "  using global options.\n";
         event.options = global;
     }
     const options::option_set& options = *event.options;
     if (options.event_name) {
-        log_stream << "  custom name = " << visible(*options.event_name) << '\n';
+        log_stream() << "  custom name = " << visible(*options.event_name) << '\n';
     }
 
     // The pages are out of date when older than any configuration, template or replay file.
     reading.newest_input = options.newest_input_time;
     for (const std::filesystem::path& path : list_replays(directory)) {
-        log_stream << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
+        log_stream() << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
         const replay session = read_listed_replay(path);
         reading.newest_input = std::max(reading.newest_input, input_time(path));
         if (replay_kind(session) == session_kind::qualifying) {
-            log_stream << ": qualifying\n";
+            log_stream() << ": qualifying\n";
             if (!event.qualifying) {
                 event.qualifying = new_qualifying_result();
             }
             merge_qualifying(*event.qualifying, options, session);
         } else {
-            log_stream << ": race\n";
+            log_stream() << ": race\n";
             check_race_start(session, path);
             if (event.race) {
                 throw std::runtime_error("multiple race replays in " +
@@ -157,16 +157,16 @@ event_reading read_event_directory(const std::shared_ptr<const options::option_s
 
     if (!event.qualifying && !event.race) {
         event.complete = false;
-        log_stream << "  no replays found, skipping directory.\n";
+        log_stream() << "  no replays found, skipping directory.\n";
         return reading;
     }
     for (const std::string& warning : absent_from_event(options.adjustments, event)) {
-        error_stream << "  warning: " << warning << '\n';
+        error_stream() << "  warning: " << warning << '\n';
         event.pause = true;
     }
     if (!event.qualifying && asks_for_qualifying_points(options)) {
         event.complete = false;
-        error_stream << "  error: options has qualifying points, yet no qualifying MPR was found\n";
+        error_stream() << "  error: options has qualifying points, yet no qualifying MPR was found\n";
     }
     if (!event.race && asks_for_race_points(options)) {
         event.complete = false;
@@ -185,10 +185,10 @@ void write_event_pages(event_reading& reading) {
                    write_qualifying_page);
     }
     if (reading.lacks_race) {
-        error_stream << "  error: options has race points, yet no race MPR was found\n";
+        error_stream() << "  error: options has race points, yet no race MPR was found\n";
     }
     if (!event.complete) {
-        error_stream << "    points cannot be calculated for this event.\n"
+        error_stream() << "    points cannot be calculated for this event.\n"
                         "    skipping result HTML generation.\n"
                         "    this event will not be included in series summary.\n";
         event.pause = true;

@@ -60,8 +60,8 @@ struct event_fixture {
 
     // The console text is kept also when processing throws.
     event_result process() {
-        const stream_capture log_capture(log_stream);
-        const stream_capture error_capture(error_stream);
+        const stream_capture log_capture(log_stream());
+        const stream_capture error_capture(error_stream());
         const auto keep_text = [&] {
             log = log_capture.text();
             errors = error_capture.text();

@@ -172,7 +172,7 @@ void write_table_head(std::ostream& out, const page_kind& page, std::string_view
     for (const column_type column : columns.columns) {
         const std::string_view cell = header_cell(column, page.race);
         if (cell.empty()) {
-            error_stream << "warning: unsupported column for " << page.name << ": "
+            error_stream() << "warning: unsupported column for " << page.name << ": "
                          << options::column_name(column) << '\n';
             event.pause = true;
         } else {
@@ -509,7 +509,7 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
     const options::option_set& options = *event.options;
     const qualifying_result& qualifying = *event.qualifying;
     if (qualifying.track_ids.empty()) {
-        error_stream << "warning: qualifying track_ids empty\n";
+        error_stream() << "warning: qualifying track_ids empty\n";
         event.pause = true;
         return;
     }

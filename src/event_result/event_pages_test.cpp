@@ -242,7 +242,7 @@ TEST(event_pages, race_times_and_gaps) {
 
 TEST(event_pages, race_page_with_default_columns) {
     event_result event = small_race(base_options());
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     EXPECT_EQ(
         race_page(event),
         built_in_page(
@@ -271,7 +271,7 @@ TEST(event_pages, race_page_with_default_columns) {
 
 TEST(event_pages, qualifying_page_with_default_columns) {
     event_result event = small_qualifying(base_options());
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     EXPECT_EQ(
         qualifying_page(event),
         built_in_page("Qualifying at BL1 on Sat Jan  1 09:05 2022 (UTC)",
@@ -395,7 +395,7 @@ TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
         event_result event = small_race(options);
         event.race->results.resize(1);
         event.race->dsq_results.clear();
-        const stream_capture errors(error_stream);
+        const stream_capture errors(error_stream());
         EXPECT_EQ(race_page(event),
                   "<table class=race-results><caption>20 laps of BL1 on Sat Jan  1 09:05 2022 "
                   "(UTC)</caption>\n"
@@ -408,7 +408,7 @@ TEST(event_pages, unsupported_columns_are_left_out_with_a_warning) {
     }
     {
         event_result event = small_qualifying(options);
-        const stream_capture errors(error_stream);
+        const stream_capture errors(error_stream());
         EXPECT_EQ(qualifying_page(event),
                   "<table class=qualifying-results><caption>Qualifying at BL1 on Sat Jan  1 "
                   "09:05 2022 (UTC)</caption>\n"
@@ -525,7 +525,7 @@ TEST(event_pages, qualifying_tracks_are_joined_in_the_order_they_were_met) {
 TEST(event_pages, qualifying_without_a_track_renders_nothing) {
     event_result event = small_qualifying(base_options());
     event.qualifying->track_ids = {};
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     EXPECT_EQ(qualifying_page(event), "");
     EXPECT_EQ(errors.text(), "warning: qualifying track_ids empty\n");
     EXPECT_TRUE(event.pause);

@@ -107,7 +107,7 @@ race_result build_race_result(const options::option_set& options, const replay& 
             continue;
         }
         if (!entered.insert(key.match).second) {
-            log_stream << "warning: discarded duplicate race entry: " << key.display << std::endl;
+            log_stream() << "warning: discarded duplicate race entry: " << key.display << std::endl;
             continue;
         }
         race_row row;

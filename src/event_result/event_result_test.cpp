@@ -179,8 +179,8 @@ TEST(event_result, duplicate_race_entry_is_dropped_with_a_log_warning) {
     });
     race_result result;
     {
-        const stream_capture log(log_stream);
-        const stream_capture error(error_stream);
+        const stream_capture log(log_stream());
+        const stream_capture error(error_stream());
         result = build_race_result(options, race);
         EXPECT_EQ(log.text(), "warning: discarded duplicate race entry: \xC3\xA9RIC\n");
         EXPECT_EQ(error.text(), "");
@@ -199,7 +199,7 @@ TEST(event_result, hidden_drivers_are_left_out_silently) {
     });
     race_result result;
     {
-        const stream_capture log(log_stream);
+        const stream_capture log(log_stream());
         result = build_race_result(options, race);
         EXPECT_EQ(log.text(), "");
     }

@@ -55,7 +55,7 @@ std::vector<fs::path> event_directories() {
 void write_summary_file(const char* file_name, const std::function<void(std::ostream&)>& render,
                         bool& summary_warning) {
     if (!write_page_file(file_name, render)) {
-        error_stream << "warning: unable to write " << file_name << '\n';
+        error_stream() << "warning: unable to write " << file_name << '\n';
         summary_warning = true;
     }
 }
@@ -122,11 +122,11 @@ void run_championship() {
         }
     }
     for (const std::string& warning : season.absent()) {
-        error_stream << "warning: " << warning << '\n';
+        error_stream() << "warning: " << warning << '\n';
         global_warning = true;
     }
     if (events.empty()) {
-        error_stream << "no complete events detected, not creating summary.\n";
+        error_stream() << "no complete events detected, not creating summary.\n";
         wait_for_enter(true);
         return;
     }
@@ -185,7 +185,7 @@ int run(int argc, char** argv) {
             return done;
         }
         if (!command.error.empty()) {
-            error_stream << "rostrum: " << command.error << '\n' << usage_text;
+            error_stream() << "rostrum: " << command.error << '\n' << usage_text;
             wait_for_enter(true);
             return usage_error;
         }

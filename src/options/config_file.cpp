@@ -38,7 +38,7 @@ public:
     file_reading(const entry_places& places, config_scope scope) : places(places), scope(scope) {}
 
     void warn(const std::string& text) {
-        error_stream << (scope == config_scope::event ? "  warning: " : "warning: ") << text
+        error_stream() << (scope == config_scope::event ? "  warning: " : "warning: ") << text
                      << '\n';
         warned = true;
     }

@@ -117,7 +117,7 @@ protected:
 
     // The message of the exception that reading `text` raises, and what it wrote before.
     std::string failure_of(std::string_view text, std::string* diagnostics = nullptr) {
-        const stream_capture errors(error_stream);
+        const stream_capture errors(error_stream());
         std::string message = "no failure";
         try {
             read(text);
@@ -132,7 +132,7 @@ protected:
 };
 
 TEST_F(config_file, an_empty_file_or_unknown_keys_change_nothing) {
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     EXPECT_EQ(settings_of(read("")), default_settings);
     EXPECT_EQ(errors.text(), "");
     EXPECT_EQ(settings_of(read("colour red\npoints { race-table 1,2 }\n")), default_settings);
@@ -195,7 +195,7 @@ TEST_F(config_file, an_empty_race_table_awards_nothing) {
 }
 
 TEST_F(config_file, only_the_first_points_section_is_searched) {
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     const option_set set = read("points { race 5 }\npoints { race 7\n fastest-lap 2 }\n");
     EXPECT_EQ(errors.text(), "warning: " + place(2) +
                                  ": repeated section points (ignored); the first, at line 1, "
@@ -271,7 +271,7 @@ points { fastest-lap x }
 }
 
 TEST_F(config_file, a_value_accepted_after_a_warning_is_reported) {
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     option_set set;
     EXPECT_TRUE(read_over(set, "points\n{\n    race 20,15,1w2,10,8\n    qualifying 3,2.25,1\n}\n"));
     EXPECT_EQ(text_of(set.race_points), " 20 15 1");
@@ -288,7 +288,7 @@ TEST_F(config_file, a_value_accepted_after_a_warning_is_reported) {
 }
 
 TEST_F(config_file, warnings_of_an_event_file_are_indented) {
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     option_set set;
     EXPECT_TRUE(options::read_options_file(set, write("rostrum.conf", "points { race \"10;6\" }"),
                                            options::config_scope::event));
@@ -297,7 +297,7 @@ TEST_F(config_file, warnings_of_an_event_file_are_indented) {
 }
 
 TEST_F(config_file, slips_in_keys_and_sections_are_warnings) {
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     option_set set;
     EXPECT_TRUE(read_over(set, R"(points
 {
@@ -542,7 +542,7 @@ TEST_F(config_file, global_options_without_a_file_are_the_defaults) {
 }
 
 TEST_F(config_file, global_options_report_a_warning) {
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     bool warning_written = false;
     const option_set set = options::load_global_options(
         write("rostrum.conf", "points { race \"3;2\" }"), warning_written);
@@ -556,7 +556,7 @@ TEST_F(config_file, global_options_report_a_warning) {
 // a single warning.
 TEST(config_file_example, the_annotated_example_holds_every_key_and_reads_cleanly) {
     const fs::path example = fs::path(EXAMPLES_DIR) / "annotated.conf";
-    const stream_capture errors(error_stream);
+    const stream_capture errors(error_stream());
     option_set set;
     EXPECT_FALSE(options::read_options_file(set, example));
     EXPECT_EQ(errors.text(), "");

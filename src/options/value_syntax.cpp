@@ -237,7 +237,7 @@ std::istream& operator>>(std::istream& in, scoring_positions& table) {
     const std::string text(std::istreambuf_iterator<char>(in), {});
     const table_scan scan = scan_table(text);
     if (scan.reading.stopped_at && !scan.cut_by_end) {
-        error_stream << "invalid token near " << *scan.reading.stopped_at << '\n';
+        error_stream() << "invalid token near " << *scan.reading.stopped_at << '\n';
     }
     table = scan.reading.table;
     in.setstate(scan.reading.accepted ? std::ios_base::eofbit
@@ -276,7 +276,7 @@ std::istream& operator>>(std::istream& in, column_list& list) {
     while (in >> word) {
         const auto found = column_of_name(word);
         if (!found) {
-            error_stream << "invalid column type: " << word << '\n';
+            error_stream() << "invalid column type: " << word << '\n';
             in.setstate(std::ios_base::failbit);
             return in;
         }

@@ -64,7 +64,7 @@ struct conversion_case {
 template <class T>
 void check_conversions(std::initializer_list<conversion_case> cases) {
     for (const conversion_case& c : cases) {
-        stream_capture errors(error_stream);
+        stream_capture errors(error_stream());
         EXPECT_EQ(converted<T>(c.value), c.result) << "value: " << c.value;
         EXPECT_EQ(errors.text(), c.diagnostic) << "value: " << c.value;
     }
@@ -204,10 +204,10 @@ TEST(value_syntax, time_penalties_are_seconds_to_the_millisecond) {
 }
 
 TEST(value_syntax, an_empty_diagnostic_leaves_the_error_stream_usable) {
-    stream_capture errors(error_stream);
+    stream_capture errors(error_stream());
     EXPECT_EQ(converted<scoring_positions>("10,6;"), " 10 6");
-    error_stream << "next line\n";
-    EXPECT_TRUE(error_stream.good());
+    error_stream() << "next line\n";
+    EXPECT_TRUE(error_stream().good());
     EXPECT_EQ(errors.text(), "invalid token near \nnext line\n");
 }
 

@@ -102,7 +102,7 @@ void append_event_cell(std::string& row, const score_entry* entry, bool dropped)
 }
 
 void warn_unsupported(const char* table, column_type column, bool& summary_warning) {
-    error_stream << "warning: unsupported column for " << table << ": "
+    error_stream() << "warning: unsupported column for " << table << ": "
                  << options::column_name(column) << std::endl;
     summary_warning = true;
 }

@@ -138,7 +138,7 @@ TEST(summary_pages, series_table_with_the_default_columns) {
     add_result(events[1], "Bob", "Bobby", {{10, "1st"}}, 1).highest_climber = true;
     add_result(events[1], "alice", "Alice A.", {{6, "2nd"}}, 2);
 
-    stream_capture errors(error_stream);
+    stream_capture errors(error_stream());
     bool summary_warning = false;
     EXPECT_EQ(series_table(options::option_set{}, events, summary_warning),
               "<table><thead><tr><th><abbr title=Position>Pos</abbr><th>Driver<th>Team<th>Total"
@@ -248,7 +248,7 @@ TEST(summary_pages, unsupported_columns_are_left_out_with_a_warning) {
     add_result(events[0], "Gus", "Gus", {{10, "1st"}}, 1);
 
     {
-        stream_capture errors(error_stream);
+        stream_capture errors(error_stream());
         bool summary_warning = false;
         EXPECT_EQ(series_table(columns({column_type::grid_slot, column_type::driver,
                                         column_type::car, column_type::grid_slot}),
@@ -262,7 +262,7 @@ TEST(summary_pages, unsupported_columns_are_left_out_with_a_warning) {
                   "warning: unsupported column for summary: grid-slot\n");
     }
     {
-        stream_capture errors(error_stream);
+        stream_capture errors(error_stream());
         bool summary_warning = false;
         EXPECT_EQ(
             team_table(columns({}, {column_type::driver, column_type::team, column_type::summary,
@@ -285,7 +285,7 @@ TEST(summary_pages, team_table_skips_teams_without_a_name) {
     add_result(events[0], "Hal", "Hal", {{6, "2nd"}, {points_value(1, 2), "fastest lap"}}, 2);
     add_result(events[0], "Jon", "Jon", {}, std::nullopt, 2);
 
-    stream_capture errors(error_stream);
+    stream_capture errors(error_stream());
     bool summary_warning = false;
     EXPECT_EQ(team_table(options::option_set{}, events, summary_warning),
               "<table><thead><tr><th><abbr title=Position>Pos</abbr><th>Team<th>Points"

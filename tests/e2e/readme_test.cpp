@@ -87,7 +87,7 @@ std::vector<std::string> messages_of(const std::string& text) {
     }
     std::string written;
     {
-        const stream_capture errors(error_stream);
+        const stream_capture errors(error_stream());
         try {
             options::option_set set;
             options::read_options_file(set, "rostrum.conf");

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-// Collects what is written to a stream (error_stream, log_stream) while the object lives, so
+// Collects what is written to a stream (error_stream(), log_stream()) while the object lives, so
 // that a test can see it without the program's console being switched.
 class stream_capture {
 public:
