@@ -263,7 +263,7 @@ void append_race_cell(std::string& out, column_type column, const race_row& row,
                     out += "<td>";
                 } else {
                     out += "<td title=\"";
-                    append_html_escaped(out, points_breakdown_text(entry->breakdown));
+                    append_escaped_points_breakdown(out, entry->breakdown);
                     out += "\">";
                 }
                 append_points_text(out, entry->points);

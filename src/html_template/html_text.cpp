@@ -82,14 +82,32 @@ std::ostream& points_text(std::ostream& out, points_value points) {
     return out << text;
 }
 
-std::string points_breakdown_text(const std::vector<score_item>& items) {
-    std::string text;
+namespace {
+
+// The breakdown into `out`, each reason through `append_reason`.
+template <class ReasonAppender>
+void append_breakdown(std::string& out, const std::vector<score_item>& items,
+                      ReasonAppender append_reason) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
-            text += " + ";
+            out += " + ";
         }
-        append_points_text(text, items[i].points);
-        text.append(" (").append(items[i].reason).append(")");
+        append_points_text(out, items[i].points);
+        out += " (";
+        append_reason(out, items[i].reason);
+        out += ')';
     }
+}
+
+}  // namespace
+
+std::string points_breakdown_text(const std::vector<score_item>& items) {
+    std::string text;
+    append_breakdown(text, items, [](std::string& out, std::string_view reason) { out += reason; });
     return text;
+}
+
+void append_escaped_points_breakdown(std::string& out, const std::vector<score_item>& items) {
+    // Points and the joining text hold no character that escaping changes.
+    append_breakdown(out, items, append_html_escaped);
 }

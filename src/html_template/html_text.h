@@ -35,3 +35,6 @@ void append_points_text(std::string& out, points_value points);
 
 // "10 (1st) + 2 (3rd on grid) + 0.5 (fastest lap)"; empty for no items.
 std::string points_breakdown_text(const std::vector<score_item>& items);
+
+// The same text escaped as by append_html_escaped, appended to `out` without a copy in between.
+void append_escaped_points_breakdown(std::string& out, const std::vector<score_item>& items);

@@ -73,4 +73,20 @@ TEST(html_text, breakdown_joins_items_with_plus) {
               "10 (1st) + 2 (3rd on grid) + 0.5 (fastest lap)");
 }
 
+// The escaped breakdown is the plain one escaped: only the reasons can hold a character to escape.
+TEST(html_text, escaped_breakdown_is_the_breakdown_escaped) {
+    const std::vector<std::vector<score_item>> cases = {
+        {},
+        {{points_value(-3), "late <b>\"&\n"}},
+        {{points_value(2000000), "1st"}, {points_value(1, 3), "x & y"}, {points_value(-5, 2), "<"}},
+    };
+    for (const auto& items : cases) {
+        std::string escaped = "kept ";
+        append_escaped_points_breakdown(escaped, items);
+        std::string expected = "kept ";
+        append_html_escaped(expected, points_breakdown_text(items));
+        EXPECT_EQ(escaped, expected);
+    }
+}
+
 }  // namespace

@@ -31,21 +31,40 @@ int compare_counts(const position_counts& a, const position_counts& b) {
     return 0;
 }
 
-// Adds one event's result to a standing. Returns false, leaving the standing unchanged, when the
-// points total would leave the 32-bit range.
-bool add_result(series_standing& standing, const score_entry& entry) {
-    const auto total = checked_sum(standing.points, entry.points);
-    if (!total) {
-        return false;
+// How often each position was reached while the standings are added up: the count of position
+// p at [p - 1], 0 where it was never reached. Count-back on a plain array compares as on the
+// standings' maps (which hold only the positions reached), and counting costs no search.
+using dense_counts = std::vector<std::int32_t>;
+
+// Positions start at 1.
+void count_position(dense_counts& counts, std::int32_t position) {
+    const auto at = static_cast<std::size_t>(position - 1);
+    if (at >= counts.size()) {
+        counts.resize(at + 1, 0);
     }
-    standing.points = *total;
-    if (entry.finish_position) {
-        ++standing.finish_counts[*entry.finish_position];
+    ++counts[at];
+}
+
+// Negative when `a` ranks below `b` by count-back, positive when above, 0 when equal.
+int compare_dense_counts(const dense_counts& a, const dense_counts& b) {
+    const std::size_t size = std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::int32_t x = i < a.size() ? a[i] : 0;
+        const std::int32_t y = i < b.size() ? b[i] : 0;
+        if (x != y) {
+            return x > y ? 1 : -1;
+        }
     }
-    if (entry.qualifying_position) {
-        ++standing.qualifying_counts[*entry.qualifying_position];
+    return 0;
+}
+
+// The counts of the positions reached, as the standings keep them.
+void store_counts(const dense_counts& counts, position_counts& stored) {
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        if (counts[i] != 0) {
+            stored.emplace_hint(stored.end(), static_cast<std::int32_t>(i + 1), counts[i]);
+        }
     }
-    return true;
 }
 
 // One driver's rounds under a best-results rule: the K best round scores so far (the earlier of
@@ -123,17 +142,36 @@ private:
 };
 
 // A ranking kept up to date event by event: the standings numbered in the order they were met,
-// and their order, best first, as those numbers.
+// how often each reached each position, and their order, best first, as those numbers.
 template <class Standing>
 class ranking_in_progress {
 public:
     // Adds a standing below every other (until sorted) and gives its number.
-    std::size_t add(const Standing* standing) {
+    std::size_t add(Standing* standing) {
         const std::size_t number = standings.size();
-        standings.push_back(standing);
+        standings.push_back({standing, {}, {}});
         order.push_back(number);
         changed_flags.push_back(false);
         return number;
+    }
+
+    // Adds one event's result to a standing. Returns false, leaving the standing unchanged, when
+    // its points total would leave the 32-bit range.
+    bool add_result(std::size_t number, const score_entry& entry) {
+        tally& counted = standings[number];
+        const auto total = checked_sum(counted.standing->points, entry.points);
+        if (!total) {
+            return false;
+        }
+        counted.standing->points = *total;
+        if (entry.finish_position) {
+            count_position(counted.finishes, *entry.finish_position);
+        }
+        if (entry.qualifying_position) {
+            count_position(counted.qualifyings, *entry.qualifying_position);
+        }
+        mark_changed(number);
+        return true;
     }
 
     // Notes that the standing's ranking values changed in this event.
@@ -144,22 +182,21 @@ public:
         }
     }
 
-    // Sorts the ranking again after an event, best first, exactly as a stable sort would:
-    // standings equal in every ranking step keep the order they had. Only the changed standings
-    // can have moved (the others keep their order among themselves), so they alone are sorted,
-    // and then merged with the others: far less work than sorting the whole ranking each time.
+    // Sorts the ranking again after an event, best first, exactly as a stable sort by
+    // ranks_below would: standings equal in every ranking step keep the order they had. Only the
+    // changed standings can have moved (the others keep their order among themselves), so they
+    // alone are sorted, and then merged with the others: far less work than sorting the whole
+    // ranking each time.
     void sort() {
-        const auto goes_first = [](const placed& a, const placed& b) {
-            if (ranks_below(*b.standing, *a.standing)) {
-                return true;
-            }
-            return !ranks_below(*a.standing, *b.standing) && a.before < b.before;
+        const auto goes_first = [this](const placed& a, const placed& b) {
+            const int order = compare(standings[a.number], standings[b.number]);
+            return order > 0 || (order == 0 && a.before < b.before);
         };
         kept.clear();
         moved.clear();
         for (std::size_t i = 0; i < order.size(); ++i) {
             const std::size_t number = order[i];
-            (changed_flags[number] ? moved : kept).push_back({standings[number], number, i});
+            (changed_flags[number] ? moved : kept).push_back({number, i});
         }
         std::sort(moved.begin(), moved.end(), goes_first);
         std::size_t next = 0;
@@ -177,27 +214,48 @@ public:
         changed.clear();
     }
 
-    // The standings, best first.
-    std::vector<const Standing*> ranking() const {
+    // Stores every standing's position counts in it, and gives the standings best first.
+    std::vector<const Standing*> finish() {
+        for (const tally& counted : standings) {
+            store_counts(counted.finishes, counted.standing->finish_counts);
+            store_counts(counted.qualifyings, counted.standing->qualifying_counts);
+        }
         std::vector<const Standing*> ranked;
         ranked.reserve(order.size());
         for (const std::size_t number : order) {
-            ranked.push_back(standings[number]);
+            ranked.push_back(standings[number].standing);
         }
         return ranked;
     }
 
 private:
+    struct tally {
+        Standing* standing;
+        dense_counts finishes;
+        dense_counts qualifyings;
+    };
     struct placed {
-        const Standing* standing;
         std::size_t number;
         std::size_t before;  // its place before the event: decides between equal standings
     };
-    std::vector<const Standing*> standings;  // by number
-    std::vector<std::size_t> order;          // the numbers, best first
-    std::vector<bool> changed_flags;         // by number: changed in this event
-    std::vector<std::size_t> changed;        // the numbers changed in this event
-    std::vector<placed> kept, moved;         // room reused by every sort
+
+    // Positive when `a` ranks above `b`, negative when below, 0 when equal (as ranks_below).
+    static int compare(const tally& a, const tally& b) {
+        if (const int points = compare_points(a.standing->points, b.standing->points);
+            points != 0) {
+            return points;
+        }
+        if (const int finishes = compare_dense_counts(a.finishes, b.finishes); finishes != 0) {
+            return finishes;
+        }
+        return compare_dense_counts(a.qualifyings, b.qualifyings);
+    }
+
+    std::vector<tally> standings;      // by number
+    std::vector<std::size_t> order;    // the numbers, best first
+    std::vector<bool> changed_flags;   // by number: changed in this event
+    std::vector<std::size_t> changed;  // the numbers changed in this event
+    std::vector<placed> kept, moved;   // room reused by every sort
 };
 
 }  // namespace
@@ -249,7 +307,6 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                 }
             }
             driver_standing& driver = *drivers[number];
-            driver_ranking.mark_changed(number);
             driver.results.emplace_back(index, &entry);
             if (best > 0) {
                 rounds[number].entry = &entry;
@@ -257,7 +314,9 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
             driver.name = entry.name;
             driver.team = event.options->team_of(key);
 
-            team_standing* team = nullptr;
+            if (!driver_ranking.add_result(number, entry)) {
+                throw std::runtime_error("points overflow for " + driver.key.display);
+            }
             if (driver.team) {
                 const auto [team_slot, new_team] =
                     team_numbers.try_emplace(*driver.team, teams.size());
@@ -267,15 +326,9 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
                     teams.push_back(&standing);
                     team_ranking.add(&standing);
                 }
-                team = teams[team_slot->second];
-                team_ranking.mark_changed(team_slot->second);
-            }
-
-            if (!add_result(driver, entry)) {
-                throw std::runtime_error("points overflow for " + driver.key.display);
-            }
-            if (team != nullptr && !add_result(*team, entry)) {
-                throw std::runtime_error("points overflow for team " + std::string(team->name));
+                if (!team_ranking.add_result(team_slot->second, entry)) {
+                    throw std::runtime_error("points overflow for team " + std::string(*driver.team));
+                }
             }
         }
         for (std::size_t number = 0; number < rounds.size(); ++number) {
@@ -297,8 +350,8 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
     for (std::size_t number = 0; number < rounds.size(); ++number) {
         drivers[number]->dropped = rounds[number].rounds.dropped();
     }
-    result.driver_ranking = driver_ranking.ranking();
-    result.team_ranking = team_ranking.ranking();
+    result.driver_ranking = driver_ranking.finish();
+    result.team_ranking = team_ranking.finish();
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "summary/summary_pages.h"
 
+#include <charconv>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 
@@ -59,6 +61,14 @@ using options::column_type;
 
 const char* const position_header = "<th><abbr title=Position>Pos</abbr>";
 
+// A class marker of a position, "f3 " or "q12 ", appended to `row`.
+void append_position_class(std::string& row, char kind, std::int32_t position) {
+    char text[16] = {kind};
+    const std::to_chars_result end = std::to_chars(text + 1, std::end(text) - 1, position);
+    *end.ptr = ' ';
+    row.append(text, end.ptr + 1);
+}
+
 // One event's cell of a driver's row, appended to `row`: his points with the breakdown as the
 // title and the class markers of his result, or the non-participant cell when he has no result
 // there. A round dropped from his total shows its points in parentheses, with the class "dropped"
@@ -69,7 +79,7 @@ void append_event_cell(std::string& row, const score_entry* entry, bool dropped)
         return;
     }
     row += "<td title=\"";
-    append_html_escaped(row, points_breakdown_text(entry->breakdown));
+    append_escaped_points_breakdown(row, entry->breakdown);
     if (dropped) {
         append_html_escaped(row, entry->manual_change != 0
                                      ? "\ndropped from the total; the manual change still counts"
@@ -77,10 +87,10 @@ void append_event_cell(std::string& row, const score_entry* entry, bool dropped)
     }
     row += "\" class=\"";
     if (entry->finish_position) {
-        row.append(1, 'f').append(std::to_string(*entry->finish_position)).append(1, ' ');
+        append_position_class(row, 'f', *entry->finish_position);
     }
     if (entry->qualifying_position) {
-        row.append(1, 'q').append(std::to_string(*entry->qualifying_position)).append(1, ' ');
+        append_position_class(row, 'q', *entry->qualifying_position);
     }
     if (entry->fastest_lap) {
         row += "fastest-lap ";
