@@ -164,6 +164,17 @@ TEST(standings, equal_standings_keep_the_previous_order_then_the_table_order) {
               (std::vector<std::string>{"Ann", "Ben", "Dan", "Cid"}));
 }
 
+TEST(standings, a_tie_at_the_end_keeps_the_order_of_the_season) {
+    // Ann is met first, but Ben leads after the first event; when she draws level he stays ahead.
+    // A driver ahead of both and one behind them do not change that.
+    const std::vector<event_result> events{
+        make_event({{"Ann", 0}, {"Ben", 10}, {"Cal", 30}}),
+        make_event({{"Ann", 10}, {"Dot", 1}}),
+    };
+    EXPECT_EQ(driver_order(build_standings(events)),
+              (std::vector<std::string>{"Cal", "Ben", "Ann", "Dot"}));
+}
+
 TEST(standings, thirds_add_up_exactly_to_one) {
     const points_value third(1, 3);
     const std::vector<event_result> events{
