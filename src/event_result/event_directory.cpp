@@ -137,7 +137,7 @@ event_reading read_event_directory(const std::shared_ptr<const options::option_s
     for (const std::filesystem::path& path : list_replays(directory)) {
         log_stream() << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
         const replay session = read_listed_replay(path);
-        reading.newest_input = std::max(reading.newest_input, input_time(path));
+        reading.newest_input = std::max(reading.newest_input, session.input_time);
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream() << ": qualifying\n";
             if (!event.qualifying) {

@@ -1,12 +1,12 @@
 #include "event_result/replay.h"
 
 #include <array>
-#include <fstream>
 #include <stdexcept>
 #include <string_view>
 
 #include "common/visible_text.h"
 #include "console/console.h"
+#include "files/files.h"
 
 namespace {
 
@@ -85,30 +85,21 @@ replay read_replay(const std::filesystem::path& path) {
     const auto invalid = [&path](const std::string& reason) {
         return std::runtime_error("invalid MPR: " + visible(path_to_utf8(path)) + ": " + reason);
     };
-    // Only a regular file is opened: a FIFO or a device named like a replay could block the run
-    // or never end.
-    std::error_code ignored;
-    const std::filesystem::file_status status = std::filesystem::status(path, ignored);
-    if (std::filesystem::is_directory(status)) {
-        throw invalid("cannot be opened");
-    }
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        throw invalid("not a regular file");
-    }
-    // The header and the most records it can announce, read in one go straight into `bytes`
-    // (unbuffered); what lies after them is never read.
+    // The header and the most records it can announce, read in one go; what lies after them is
+    // never read. Only a regular file is opened: a FIFO or a device named like a replay could
+    // block the run or never end.
     std::array<char, replay_header_size + 255 * replay_record_size> bytes;
-    std::ifstream file;
-    file.rdbuf()->pubsetbuf(nullptr, 0);
-    file.open(path, std::ios_base::in | std::ios_base::binary);
-    if (!file) {
-        throw invalid("cannot be opened");
+    const file_head file = read_file_head(path, bytes.data(), bytes.size());
+    switch (file.result) {
+        case file_head::outcome::read:
+            break;
+        case file_head::outcome::not_regular:
+            throw invalid("not a regular file");
+        case file_head::outcome::directory:
+        case file_head::outcome::unreadable:
+            throw invalid("cannot be opened");
     }
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    const auto size = static_cast<std::size_t>(file.gcount());
-    if (file.bad()) {
-        throw invalid("cannot be opened");
-    }
+    const std::size_t size = file.size;
     if (size < replay_header_size) {
         throw invalid(std::to_string(size) + " bytes, shorter than the 80-byte header");
     }
@@ -125,6 +116,7 @@ replay read_replay(const std::filesystem::path& path) {
     }
 
     replay r;
+    r.input_time = file.input_time;
     r.start_flag = head.u8(9);
     r.race_length_code = head.u8(20);
     r.grid_size = head.u8(23);

@@ -54,6 +54,8 @@ struct replay_record {
 };
 
 struct replay {
+    // When the file became what was read (its input_time, as the files module gives it).
+    std::filesystem::file_time_type input_time{};
     std::uint8_t start_flag = 0;
     std::uint8_t race_length_code = 0;
     std::uint8_t grid_size = 0;

@@ -142,6 +142,16 @@ fs::file_time_type input_time(const fs::path& path) {
     return std::max(times.modified, times.arrived);
 }
 
+file_head read_file_head(const fs::path& path, char* buffer, std::size_t limit) {
+    file_head head;
+    files_platform::file_times times;
+    head.result = files_platform::read_head(path, buffer, limit, head.size, times);
+    if (head.result == file_head::outcome::read) {
+        head.input_time = std::max(times.modified, times.arrived);
+    }
+    return head;
+}
+
 fs::file_time_type modification_time(const fs::path& path) {
     return times_of(path).modified;
 }

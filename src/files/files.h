@@ -5,6 +5,7 @@
 // time a file arrived (status change on Linux, creation on Windows), and replacing a page by
 // rename. files_posix.cpp and files_win32.cpp hold what differs between the platforms.
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -15,6 +16,24 @@
 // or unpacked into a folder keeps an old last-write time; the other time is the moment it
 // arrived. Follows symbolic links. Throws std::filesystem::filesystem_error.
 std::filesystem::file_time_type input_time(const std::filesystem::path& path);
+
+// The first bytes of a file read for its content, with its input time.
+struct file_head {
+    enum class outcome {
+        read,         // `size` bytes are in the buffer
+        directory,    // never opened
+        not_regular,  // a FIFO, device or socket: never opened
+        unreadable,   // no such file, or it cannot be opened or read
+    };
+    outcome result = outcome::unreadable;
+    std::size_t size = 0;
+    std::filesystem::file_time_type input_time{};  // as input_time(), when read
+};
+
+// Reads at most `limit` bytes from the start of the file `path` into `buffer`, following symbolic
+// links, when it is a regular file: with one look at the file where the platform allows it
+// (input_time after the reading would take a second).
+file_head read_file_head(const std::filesystem::path& path, char* buffer, std::size_t limit);
 
 // A file's last-write time at full precision. Follows symbolic links. Throws
 // std::filesystem::filesystem_error.

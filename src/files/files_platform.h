@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+
+#include "files/files.h"
 
 // What the files module needs from the operating system. files_posix.cpp and files_win32.cpp
 // implement it; nothing else in the program knows the platform's file calls.
@@ -15,6 +18,13 @@ struct file_times {
 // Both times of a file, following symbolic links. False, with `error` set, when they cannot be
 // read (std::errc::no_such_file_or_directory when there is no file).
 bool times_of(const std::filesystem::path& path, file_times& times, std::error_code& error);
+
+// Looks at the file `path` once, following symbolic links: when it is a regular file, reads its
+// first bytes, at most `limit`, into `buffer` (`size` tells how many) and gives its times. Any
+// other kind of file is never opened. `unreadable` when there is no such file or it cannot be
+// opened or read.
+file_head::outcome read_head(const std::filesystem::path& path, char* buffer, std::size_t limit,
+                             std::size_t& size, file_times& times);
 
 // Renames `from` to `to`, replacing a file `to`; false on failure (a directory in the way, a
 // file locked by another program). `from` is left where it was then.

@@ -1,6 +1,8 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
@@ -20,6 +22,44 @@ bool times_of(const fs::path& path, file_times& times, std::error_code& error) {
     times = {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
              file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
     return true;
+}
+
+file_head::outcome read_head(const fs::path& path, char* buffer, std::size_t limit,
+                             std::size_t& size, file_times& times) {
+    size = 0;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return file_head::outcome::unreadable;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return file_head::outcome::directory;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return file_head::outcome::not_regular;
+    }
+    times = {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
+             file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        return file_head::outcome::unreadable;
+    }
+    // As much as the file held when looked at: one read, without a second one to find its end.
+    const std::size_t wanted =
+        std::min(limit, static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)));
+    bool failed = false;
+    while (size < wanted) {
+        const ssize_t got = ::read(file, buffer + size, wanted - size);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            failed = got < 0;
+            break;
+        }
+        size += static_cast<std::size_t>(got);
+    }
+    ::close(file);
+    return failed ? file_head::outcome::unreadable : file_head::outcome::read;
 }
 
 bool replace(const fs::path& from, const fs::path& to) {

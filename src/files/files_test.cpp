@@ -226,4 +226,28 @@ TEST(files, a_long_page_is_written_whole_or_not_at_all) {
     EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"series.html"});
 }
 
+
+// The head of a file: at most the limit, with the file's input time; a directory or a missing
+// file is told apart from a file that was read.
+TEST(files, a_file_head_is_read_up_to_its_limit_with_the_input_time) {
+    const temp_dir dir;
+    write_file(dir.path() / "q1.mpr", "LFSMPR and the rest");
+    char buffer[10];
+    const file_head cut = read_file_head(dir.path() / "q1.mpr", buffer, sizeof buffer);
+    EXPECT_EQ(cut.result, file_head::outcome::read);
+    EXPECT_EQ(std::string(buffer, cut.size), "LFSMPR and");
+    EXPECT_EQ(cut.input_time, input_time(dir.path() / "q1.mpr"));
+
+    write_file(dir.path() / "short.mpr", "LFS");
+    const file_head whole = read_file_head(dir.path() / "short.mpr", buffer, sizeof buffer);
+    EXPECT_EQ(whole.result, file_head::outcome::read);
+    EXPECT_EQ(std::string(buffer, whole.size), "LFS");
+
+    fs::create_directory(dir.path() / "folder.mpr");
+    EXPECT_EQ(read_file_head(dir.path() / "folder.mpr", buffer, sizeof buffer).result,
+              file_head::outcome::directory);
+    EXPECT_EQ(read_file_head(dir.path() / "missing.mpr", buffer, sizeof buffer).result,
+              file_head::outcome::unreadable);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <fstream>
 #include <system_error>
 
 #include "files/files_platform.h"
@@ -44,6 +45,31 @@ bool times_of(const fs::path& path, file_times& times, std::error_code& error) {
     }
     times = {file_time_of(written), file_time_of(created)};
     return true;
+}
+
+file_head::outcome read_head(const fs::path& path, char* buffer, std::size_t limit,
+                             std::size_t& size, file_times& times) {
+    size = 0;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_directory(status)) {
+        return file_head::outcome::directory;
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        return file_head::outcome::not_regular;
+    }
+    std::ifstream file;
+    file.rdbuf()->pubsetbuf(nullptr, 0);  // straight into `buffer`
+    file.open(path, std::ios_base::in | std::ios_base::binary);
+    if (!file) {
+        return file_head::outcome::unreadable;
+    }
+    file.read(buffer, static_cast<std::streamsize>(limit));
+    size = static_cast<std::size_t>(file.gcount());
+    if (file.bad() || !times_of(path, times, error)) {
+        return file_head::outcome::unreadable;
+    }
+    return file_head::outcome::read;
 }
 
 bool replace(const fs::path& from, const fs::path& to) {
