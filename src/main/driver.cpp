@@ -92,6 +92,7 @@ void run_championship() {
 
     // The next events are read on other threads while this one writes the pages of the event
     // before them; what a reading writes to the console is recorded and shown in event order.
+    // After a wait for Enter they are read again: the organiser may have changed their files.
     struct recorded_reading {
         event_reading reading;
         console_record console;
@@ -100,8 +101,10 @@ void run_championship() {
     read_ahead ahead(
         directories.size(),
         [&global, &directories, &readings](std::size_t index) {
-            const console_capture capture(readings[index].console);
-            readings[index].reading = read_event_directory(global, directories[index]);
+            recorded_reading& slot = readings[index];
+            slot = recorded_reading{};
+            const console_capture capture(slot.console);
+            slot.reading = read_event_directory(global, directories[index]);
         },
         read_ahead::machine_threads(), events_read_ahead);
     for (std::size_t index = 0; index < directories.size(); ++index) {
@@ -115,6 +118,7 @@ void run_championship() {
         event_result& event = taken.reading.event;
         if (event.pause) {
             wait_for_enter(false);
+            ahead.rerun_after(index);
         }
         season.add(event);
         if (event.complete) {

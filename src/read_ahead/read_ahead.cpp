@@ -12,12 +12,13 @@ struct read_ahead::state {
     state(std::size_t count, std::function<void(std::size_t)> task, std::size_t window)
         : count(count), task(std::move(task)), window(window), done(count), failures(count) {}
 
-    // A worker's loop: starts the next task whenever it may, until there is none or it stops.
+    // A worker's loop: starts the next task whenever it may, until it stops (after the last task
+    // it stays, as rerun_after may give it more).
     void work() {
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
-            changed.wait(lock, [this] { return stopping || next == count || next < waited + window; });
-            if (stopping || next == count) {
+            changed.wait(lock, [this] { return stopping || (next < count && next < waited + window); });
+            if (stopping) {
                 return;
             }
             const std::size_t index = next++;
@@ -85,6 +86,27 @@ std::exception_ptr read_ahead::wait(std::size_t index) {
     shared->changed.notify_all();
     shared->changed.wait(lock, [this, index] { return shared->done[index] != 0; });
     return std::move(shared->failures[index]);
+}
+
+void read_ahead::rerun_after(std::size_t index) {
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    state& tasks = *shared;
+    const auto started_after = [&tasks, index] {
+        return std::pair<std::size_t, std::size_t>(std::min(index + 1, tasks.next), tasks.next);
+    };
+    tasks.changed.wait(lock, [&tasks, &started_after] {
+        const auto [first, end] = started_after();
+        return std::all_of(tasks.done.begin() + static_cast<std::ptrdiff_t>(first),
+                           tasks.done.begin() + static_cast<std::ptrdiff_t>(end),
+                           [](char task_done) { return task_done != 0; });
+    });
+    const auto [first, end] = started_after();
+    for (std::size_t task = first; task < end; ++task) {
+        tasks.done[task] = false;
+        tasks.failures[task] = nullptr;
+    }
+    tasks.next = first;
+    tasks.changed.notify_all();
 }
 
 std::size_t read_ahead::machine_threads() {

@@ -25,6 +25,11 @@ public:
     // the tasks after it may start.
     std::exception_ptr wait(std::size_t index);
 
+    // Runs again, from the start, every task after `index` that has run or is running (once those
+    // running have ended): what they read before now may have changed since. For a consumer that
+    // waited for someone (after waiting for task `index`).
+    void rerun_after(std::size_t index);
+
     // One thread per processor of this machine, at least one.
     static std::size_t machine_threads();
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -72,6 +73,42 @@ TEST(read_ahead, stops_at_the_window_when_the_consumer_leaves) {
     }
     EXPECT_LE(started.load(), 3u);
     EXPECT_GE(started.load(), 1u);
+}
+
+
+// After a wait (for Enter), the tasks after the one in hand run again, so that what they read is
+// read after the wait; the tasks before it are not run again.
+TEST(read_ahead, reruns_the_tasks_after_the_one_in_hand) {
+    // 40 tasks: a few have run ahead at the wait; 7 tasks: all have.
+    for (const auto& [threads, count] : {std::pair<std::size_t, std::size_t>{0, 40}, {1, 40},
+                                         {2, 40}, {2, 7}}) {
+        std::atomic<int> epoch{0};
+        std::vector<int> read_in(count, -1);
+        std::vector<std::atomic<int>> runs(count);
+        read_ahead ahead(
+            count,
+            [&](std::size_t index) {
+                ++runs[index];
+                read_in[index] = epoch.load();
+            },
+            threads, 8);
+        for (std::size_t index = 0; index < count; ++index) {
+            EXPECT_FALSE(ahead.wait(index));
+            if (index == 5) {
+                while (threads > 0 && runs[6] == 0) {  // task 6 has run ahead at least once
+                    std::this_thread::yield();
+                }
+                ++epoch;
+                ahead.rerun_after(index);
+            }
+        }
+        for (std::size_t index = 0; index < count; ++index) {
+            SCOPED_TRACE("threads " + std::to_string(threads) + ", tasks " + std::to_string(count) +
+                         ", task " + std::to_string(index));
+            EXPECT_EQ(read_in[index], index <= 5 ? 0 : 1);
+            EXPECT_LE(runs[index], index <= 5 ? 1 : 2);
+        }
+    }
 }
 
 }  // namespace
