@@ -9,8 +9,8 @@
 // in their order: the reading of the next events while the program handles the one before.
 //
 // Tasks start in their order, each at most `window` - 1 places after the one the consumer waits
-// for, on up to `threads` threads. When no thread can be started, each task runs on the
-// consumer's thread when it is waited for.
+// for, on up to `threads` threads, which stay until the object ends. When no thread can be
+// started, each task runs on the consumer's thread when it is waited for.
 class read_ahead {
 public:
     read_ahead(std::size_t count, std::function<void(std::size_t)> task, std::size_t threads,
@@ -26,8 +26,8 @@ public:
     std::exception_ptr wait(std::size_t index);
 
     // Runs again, from the start, every task after `index` that has run or is running (once those
-    // running have ended): what they read before now may have changed since. For a consumer that
-    // waited for someone (after waiting for task `index`).
+    // running have ended): for a consumer that has just waited for the user after task `index`,
+    // as what those tasks read may have changed meanwhile.
     void rerun_after(std::size_t index);
 
     // One thread per processor of this machine, at least one.
