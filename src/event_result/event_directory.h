@@ -35,7 +35,7 @@ struct event_reading {
     bool lacks_race = false;  // race points are configured, but there is no race replay
 };
 
-// The first part of process_event_directory: everything up to the check of the qualifying points
+// The first part of process_event_directory: everything up to the checks of the configured points
 // against the sessions found. It only reads files, so it may run ahead of the events before it.
 event_reading read_event_directory(const std::shared_ptr<const options::option_set>& global,
                                    const std::filesystem::path& directory);

@@ -126,6 +126,11 @@ fs::file_time_type file_time_from_unix(std::int64_t seconds, std::int64_t nanose
 
 namespace {
 
+// The time a file became what it is as an input: the later of its two times.
+fs::file_time_type arrival_as_input(const files_platform::file_times& times) {
+    return std::max(times.modified, times.arrived);
+}
+
 files_platform::file_times times_of(const fs::path& path) {
     files_platform::file_times times;
     std::error_code error;
@@ -138,8 +143,7 @@ files_platform::file_times times_of(const fs::path& path) {
 }  // namespace
 
 fs::file_time_type input_time(const fs::path& path) {
-    const files_platform::file_times times = times_of(path);
-    return std::max(times.modified, times.arrived);
+    return arrival_as_input(times_of(path));
 }
 
 file_head read_file_head(const fs::path& path, char* buffer, std::size_t limit) {
@@ -147,7 +151,7 @@ file_head read_file_head(const fs::path& path, char* buffer, std::size_t limit) 
     files_platform::file_times times;
     head.result = files_platform::read_head(path, buffer, limit, head.size, times);
     if (head.result == file_head::outcome::read) {
-        head.input_time = std::max(times.modified, times.arrived);
+        head.input_time = arrival_as_input(times);
     }
     return head;
 }

@@ -13,14 +13,23 @@ namespace files_platform {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The times a status holds: last write and status change.
+file_times times_in(const struct stat& status) {
+    return {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
+            file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
+}
+
+}  // namespace
+
 bool times_of(const fs::path& path, file_times& times, std::error_code& error) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
         error = std::error_code(errno, std::generic_category());
         return false;
     }
-    times = {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
-             file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
+    times = times_in(status);
     return true;
 }
 
@@ -37,8 +46,7 @@ file_head::outcome read_head(const fs::path& path, char* buffer, std::size_t lim
     if (!S_ISREG(status.st_mode)) {
         return file_head::outcome::not_regular;
     }
-    times = {file_time_from_unix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec),
-             file_time_from_unix(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
+    times = times_in(status);
     const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
         return file_head::outcome::unreadable;

@@ -174,6 +174,9 @@ public:
         return true;
     }
 
+    // The standing of a number.
+    Standing& operator[](std::size_t number) { return *standings[number].standing; }
+
     // Notes that the standing's ranking values changed in this event.
     void mark_changed(std::size_t number) {
         if (!changed_flags[number]) {
@@ -182,12 +185,10 @@ public:
         }
     }
 
-    // Ends an event: with `rank` the ranking is sorted again (sort), else only the notes of what
-    // changed are cleared.
+    // Ends an event: sorts the ranking again when `rank` (sort), and forgets what changed.
     void end_event(bool rank) {
         if (rank) {
             sort();
-            return;
         }
         for (const std::size_t number : changed) {
             changed_flags[number] = false;
@@ -206,7 +207,31 @@ public:
                }) == order.end();
     }
 
+    // Stores every standing's position counts in it, and gives the standings best first.
+    std::vector<const Standing*> finish() {
+        for (const tally& counted : standings) {
+            store_counts(counted.finishes, counted.standing->finish_counts);
+            store_counts(counted.qualifyings, counted.standing->qualifying_counts);
+        }
+        std::vector<const Standing*> ranked;
+        ranked.reserve(order.size());
+        for (const std::size_t number : order) {
+            ranked.push_back(standings[number].standing);
+        }
+        return ranked;
+    }
+
 private:
+    struct tally {
+        Standing* standing;
+        dense_counts finishes;
+        dense_counts qualifyings;
+    };
+    struct placed {
+        std::size_t number;
+        std::size_t before;  // its place before the event: decides between equal standings
+    };
+
     // Sorts the ranking again after an event, best first, exactly as a stable sort by
     // ranks_below would: standings equal in every ranking step keep the order they had. Only the
     // changed standings can have moved (the others keep their order among themselves), so they
@@ -233,37 +258,7 @@ private:
         }
         std::for_each(k, kept.end(), put);
         std::for_each(m, moved.end(), put);
-        for (const std::size_t number : changed) {
-            changed_flags[number] = false;
-        }
-        changed.clear();
     }
-
-public:
-    // Stores every standing's position counts in it, and gives the standings best first.
-    std::vector<const Standing*> finish() {
-        for (const tally& counted : standings) {
-            store_counts(counted.finishes, counted.standing->finish_counts);
-            store_counts(counted.qualifyings, counted.standing->qualifying_counts);
-        }
-        std::vector<const Standing*> ranked;
-        ranked.reserve(order.size());
-        for (const std::size_t number : order) {
-            ranked.push_back(standings[number].standing);
-        }
-        return ranked;
-    }
-
-private:
-    struct tally {
-        Standing* standing;
-        dense_counts finishes;
-        dense_counts qualifyings;
-    };
-    struct placed {
-        std::size_t number;
-        std::size_t before;  // its place before the event: decides between equal standings
-    };
 
     // Positive when `a` ranks above `b`, negative when below, 0 when equal (as ranks_below).
     static int compare(const tally& a, const tally& b) {
@@ -306,8 +301,6 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
     // The drivers and teams numbered in the order they were met, and their rankings.
     std::unordered_map<std::string_view, std::size_t> driver_numbers;  // by key.match
     std::unordered_map<std::string_view, std::size_t> team_numbers;    // by name
-    std::vector<driver_standing*> drivers;
-    std::vector<team_standing*> teams;
     ranking_in_progress<driver_standing> driver_ranking;
     ranking_in_progress<team_standing> team_ranking;
     // With a best-results rule, every driver's rounds (by his number) and his result in the
@@ -322,12 +315,11 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
         const event_result& event = events[index];
         for (const auto& [key, entry] : event.scores) {
             const auto [number_slot, new_driver] =
-                driver_numbers.try_emplace(key.match, drivers.size());
+                driver_numbers.try_emplace(key.match, driver_numbers.size());
             const std::size_t number = number_slot->second;
             if (new_driver) {
                 driver_standing& standing = result.drivers[key.match];
                 standing.key = key;
-                drivers.push_back(&standing);
                 driver_ranking.add(&standing);
                 if (best > 0) {
                     // The events before his first score are rounds of 0 for him.
@@ -337,7 +329,7 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
                     }
                 }
             }
-            driver_standing& driver = *drivers[number];
+            driver_standing& driver = driver_ranking[number];
             driver.results.emplace_back(index, &entry);
             if (best > 0) {
                 rounds[number].entry = &entry;
@@ -350,11 +342,10 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
             }
             if (driver.team) {
                 const auto [team_slot, new_team] =
-                    team_numbers.try_emplace(*driver.team, teams.size());
+                    team_numbers.try_emplace(*driver.team, team_numbers.size());
                 if (new_team) {
                     team_standing& standing = result.teams[*driver.team];
                     standing.name = *driver.team;
-                    teams.push_back(&standing);
                     team_ranking.add(&standing);
                 }
                 if (!team_ranking.add_result(team_slot->second, entry)) {
@@ -364,7 +355,7 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
         }
         for (std::size_t number = 0; number < rounds.size(); ++number) {
             driver_rounds& each = rounds[number];
-            driver_standing& driver = *drivers[number];
+            driver_standing& driver = driver_ranking[number];
             const auto total = each.rounds.add(each.entry) ? each.rounds.total() : std::nullopt;
             each.entry = nullptr;
             if (!total) {
@@ -382,7 +373,7 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
         return std::nullopt;
     }
     for (std::size_t number = 0; number < rounds.size(); ++number) {
-        drivers[number]->dropped = rounds[number].rounds.dropped();
+        driver_ranking[number].dropped = rounds[number].rounds.dropped();
     }
     result.driver_ranking = driver_ranking.finish();
     result.team_ranking = team_ranking.finish();

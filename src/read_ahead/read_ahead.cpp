@@ -89,22 +89,23 @@ std::exception_ptr read_ahead::wait(std::size_t index) {
 }
 
 void read_ahead::rerun_after(std::size_t index) {
-    std::unique_lock<std::mutex> lock(shared->mutex);
     state& tasks = *shared;
-    const auto started_after = [&tasks, index] {
-        return std::pair<std::size_t, std::size_t>(std::min(index + 1, tasks.next), tasks.next);
-    };
-    tasks.changed.wait(lock, [&tasks, &started_after] {
-        const auto [first, end] = started_after();
-        return std::all_of(tasks.done.begin() + static_cast<std::ptrdiff_t>(first),
-                           tasks.done.begin() + static_cast<std::ptrdiff_t>(end),
-                           [](char task_done) { return task_done != 0; });
-    });
-    const auto [first, end] = started_after();
-    for (std::size_t task = first; task < end; ++task) {
-        tasks.done[task] = false;
-        tasks.failures[task] = nullptr;
+    std::unique_lock<std::mutex> lock(tasks.mutex);
+    const std::size_t first = index + 1;
+    if (tasks.next <= first) {
+        return;  // none after it has started (always so without threads)
     }
+    // Those still running end first: a task never runs twice at once.
+    const auto ended = [&tasks, first] {
+        return std::all_of(tasks.done.begin() + static_cast<std::ptrdiff_t>(first),
+                           tasks.done.begin() + static_cast<std::ptrdiff_t>(tasks.next),
+                           [](char task_done) { return task_done != 0; });
+    };
+    tasks.changed.wait(lock, ended);
+    std::fill(tasks.done.begin() + static_cast<std::ptrdiff_t>(first),
+              tasks.done.begin() + static_cast<std::ptrdiff_t>(tasks.next), 0);
+    std::fill(tasks.failures.begin() + static_cast<std::ptrdiff_t>(first),
+              tasks.failures.begin() + static_cast<std::ptrdiff_t>(tasks.next), nullptr);
     tasks.next = first;
     tasks.changed.notify_all();
 }
