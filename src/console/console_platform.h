@@ -11,10 +11,12 @@ namespace console_platform {
 
 enum class target { standard_output, standard_error };
 
-// Switches the standard streams to UTF-8 output and unsynchronises the C++ streams.
+// Prepares the standard streams for UTF-8 text and unsynchronises the C++ streams.
 void set_up();
 
-// Writes UTF-16 units to a standard stream: one unit, or a surrogate pair as one write.
+// Writes UTF-16 units to a standard stream: one unit, or a surrogate pair as one write. The
+// platform may hold them until a line end, a flush or the end of the program, but text written to
+// the two streams in turn reaches them in that order.
 void put_units(target to, const char16_t* units, std::size_t count);
 
 // Flushes a standard stream; returns 0 on success, -1 on failure.
