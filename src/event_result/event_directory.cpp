@@ -1,7 +1,9 @@
 #include "event_result/event_directory.h"
 
 #include <algorithm>
+#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,15 +48,40 @@ std::vector<std::filesystem::path> list_replays(const std::filesystem::path& dir
     return replays;
 }
 
-// Reads a replay whose progress line "  parsing MPR: " + name is open. When the replay is invalid
-// the line is ended first, so that the fatal error starts on a line of its own.
-replay read_listed_replay(const std::filesystem::path& path) {
-    try {
-        return read_replay(path);
-    } catch (...) {
-        log_stream() << '\n';
-        throw;
+// The replays of an event, read before anything is logged about them: the event's settings
+// depend on when it took place. Reading stops at the first replay that cannot be read; its error
+// is kept and raised where that replay's progress line is written.
+struct read_replays {
+    std::vector<std::filesystem::path> paths;  // every replay listed, in file name order
+    std::vector<replay> sessions;              // those read, in the same order
+    std::exception_ptr failure;                // of paths[sessions.size()], when it failed
+};
+
+read_replays read_all_replays(const std::filesystem::path& directory) {
+    read_replays read;
+    read.paths = list_replays(directory);
+    read.sessions.reserve(read.paths.size());
+    for (const std::filesystem::path& path : read.paths) {
+        try {
+            read.sessions.push_back(read_replay(path));
+        } catch (...) {
+            read.failure = std::current_exception();
+            break;
+        }
     }
+    return read;
+}
+
+// When the sessions took place: the race's start, else the earliest qualifying start.
+std::optional<std::int64_t> start_of(const std::vector<replay>& sessions) {
+    std::optional<std::int64_t> qualifying;
+    for (const replay& session : sessions) {
+        if (replay_kind(session) == session_kind::race) {
+            return session.start_time;
+        }
+        qualifying = std::min<std::int64_t>(qualifying.value_or(session.start_time), session.start_time);
+    }
+    return qualifying;
 }
 
 // Writes one event page unless it exists and is not older than the event's newest input.
@@ -101,31 +128,54 @@ bool is_replay_name(const std::string& file_name) {
 
 event_result process_event_directory(const std::shared_ptr<const options::option_set>& global,
                                      const std::filesystem::path& directory) {
-    event_reading reading = read_event_directory(global, directory);
+    const round_layers layers(*global);
+    event_reading reading = read_event_directory(layers, directory);
     write_event_pages(reading);
     return std::move(reading.event);
 }
 
-event_reading read_event_directory(const std::shared_ptr<const options::option_set>& global,
+event_start event_start_time(const std::filesystem::path& directory) {
+    read_replays read = read_all_replays(directory);
+    if (read.failure) {
+        std::rethrow_exception(read.failure);
+    }
+    event_start start;
+    start.start_time = start_of(read.sessions);
+    for (const replay& session : read.sessions) {
+        start.newest_input = std::max(start.newest_input, session.input_time);
+    }
+    return start;
+}
+
+event_reading read_event_directory(const round_layers& layers,
                                    const std::filesystem::path& directory) {
     event_reading reading;
     reading.directory = directory;
     event_result& event = reading.event;
     event.folder = path_to_utf8(directory.filename());
-    log_stream() << "entering event directory: " << visible(path_to_utf8(directory.filename()))
-               << '\n';
+    log_stream() << "entering event directory: " << visible(event.folder) << '\n';
+
+    read_replays replays = read_all_replays(directory);
+    const std::optional<std::int64_t> start = start_of(replays.sessions);
+    round_layers::event_settings settings =
+        start ? layers.settings_for(event.folder, *start)
+              : round_layers::event_settings{layers.championship(), {}};
 
     const std::filesystem::path own_file = directory / "rostrum.conf";
-    if (std::filesystem::exists(own_file)) {
-        log_stream() << "  event-specific options detected.\n";
-        auto own = std::make_shared<options::option_set>(*global);
+    const bool has_own_file = std::filesystem::exists(own_file);
+    log_stream() << (has_own_file ? "  event-specific options detected.\n"
+                                  : "  using global options.\n");
+    if (!settings.blocks.empty()) {
+        log_stream() << "  championship blocks: " << settings.blocks << '\n';
+    }
+    if (has_own_file) {
+        auto own = std::make_shared<options::option_set>(*settings.options);
         if (read_options_file(*own, own_file, options::config_scope::event)) {
             event.pause = true;  // a value was accepted after a warning: let the organiser read it
         }
         event.options = std::move(own);
     } else {
-        log_stream() << "  using global options.\n";
-        event.options = global;
+        event.options = std::move(settings.options);
     }
     const options::option_set& options = *event.options;
     if (options.event_name) {
@@ -134,9 +184,14 @@ event_reading read_event_directory(const std::shared_ptr<const options::option_s
 
     // The pages are out of date when older than any configuration, template or replay file.
     reading.newest_input = options.newest_input_time;
-    for (const std::filesystem::path& path : list_replays(directory)) {
+    for (std::size_t i = 0; i < replays.paths.size(); ++i) {
+        const std::filesystem::path& path = replays.paths[i];
         log_stream() << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
-        const replay session = read_listed_replay(path);
+        if (i == replays.sessions.size()) {
+            log_stream() << '\n';  // the fatal error starts on a line of its own
+            std::rethrow_exception(replays.failure);
+        }
+        const replay& session = replays.sessions[i];
         reading.newest_input = std::max(reading.newest_input, session.input_time);
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream() << ": qualifying\n";
@@ -158,6 +213,9 @@ event_reading read_event_directory(const std::shared_ptr<const options::option_s
     if (!event.qualifying && !event.race) {
         event.complete = false;
         log_stream() << "  no replays found, skipping directory.\n";
+        for (const std::string& block : layers.blocks_naming(event.folder)) {
+            log_stream() << "  " << block << " applies to no event while the folder holds no replay.\n";
+        }
         return reading;
     }
     for (const std::string& warning : absent_from_event(options.adjustments, event)) {

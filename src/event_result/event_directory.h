@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "event_result/event_result.h"
 #include "options/option_set.h"
+#include "round_layers/round_layers.h"
 
 // Turns one event directory into its scored results and writes its pages.
 //
@@ -35,10 +38,23 @@ struct event_reading {
     bool lacks_race = false;  // race points are configured, but there is no race replay
 };
 
-// The first part of process_event_directory: everything up to the checks of the configured points
-// against the sessions found. It only reads files, so it may run ahead of the events before it.
-event_reading read_event_directory(const std::shared_ptr<const options::option_set>& global,
+// The first part of process_event_directory, with the settings that `layers` gives the event for
+// its start time (its race's, else its earliest qualifying session's): everything up to the
+// checks of the configured points against the sessions found. It only reads files, so it may run
+// ahead of the events before it. The replays are read before the event's own "rostrum.conf"; an
+// error of either is raised in the order of today's messages: the file's first, then a replay's
+// at its progress line.
+event_reading read_event_directory(const round_layers& layers,
                                    const std::filesystem::path& directory);
+
+// When an event took place, read from its replays alone: for the places of from blocks.
+struct event_start {
+    std::optional<std::int64_t> start_time;  // nothing when the folder holds no replay
+    std::filesystem::file_time_type newest_input = std::filesystem::file_time_type::min();
+};
+// Throws what read_replay throws, and std::filesystem::filesystem_error when the folder cannot be
+// listed.
+event_start event_start_time(const std::filesystem::path& directory);
 
 // The rest of process_event_directory, for an event read: the pages, the points and the messages
 // about points asked for a missing race. The reading's `event` is then the result.

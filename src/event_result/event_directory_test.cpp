@@ -267,7 +267,7 @@ TEST(event_directory, adjustments_of_the_event_file_name_drivers_of_its_replays)
     event_fixture f;
     f.global->adjustments.push_back(
         {options::adjustment_entry::kind::hidden, make_config_name_key("nobody"), "rostrum.conf(2)",
-         false});
+         options::adjustment_entry::scope::championship});
     write_file(f.directory / "rostrum.conf", R"(penalties
 {
     bob 5

@@ -21,6 +21,7 @@
 #include "options/config_file.h"
 #include "options/option_set.h"
 #include "read_ahead/read_ahead.h"
+#include "round_layers/round_layers.h"
 #include "season_data/season_data.h"
 #include "summary/points_chart.h"
 #include "summary/summary_pages.h"
@@ -81,10 +82,29 @@ void write_summary_page(const char* file_name, const options::option_set& global
 
 void run_championship() {
     bool global_warning = false;  // a warning about the global file was written
-    const auto global = std::make_shared<const options::option_set>(
-        options::load_global_options("rostrum.conf", global_warning));
-
+    options::championship_options loaded =
+        options::load_championship_options("rostrum.conf", global_warning);
     const std::vector<fs::path> directories = event_directories();
+
+    // The settings of each event: the championship's, with the blocks that reach it. Where a from
+    // block applies depends on when its event took place, so those events' start times come
+    // first.
+    round_layers layers(std::move(loaded.options), std::move(loaded.blocks));
+    std::vector<std::string> folders;
+    folders.reserve(directories.size());
+    for (const fs::path& directory : directories) {
+        folders.push_back(path_to_utf8(directory.filename()));
+    }
+    for (const std::string& warning : layers.check_folders(folders)) {
+        error_stream() << "warning: " << warning << '\n';
+        global_warning = true;
+    }
+    for (const std::string& folder : layers.from_folders()) {
+        const auto at = std::find(folders.begin(), folders.end(), folder);
+        const event_start start = event_start_time(directories[at - folders.begin()]);
+        layers.set_start_time(folder, start.start_time, start.newest_input);
+    }
+    const std::shared_ptr<const options::option_set> global = layers.championship();
     // Room for every event from the start: an event cannot be moved without copying its tables.
     std::vector<event_result> events;
     events.reserve(directories.size());
@@ -100,11 +120,11 @@ void run_championship() {
     std::vector<recorded_reading> readings(directories.size());
     read_ahead ahead(
         directories.size(),
-        [&global, &directories, &readings](std::size_t index) {
+        [&layers, &directories, &readings](std::size_t index) {
             recorded_reading& slot = readings[index];
             slot = recorded_reading{};
             const console_capture capture(slot.console);
-            slot.reading = read_event_directory(global, directories[index]);
+            slot.reading = read_event_directory(layers, directories[index]);
         },
         read_ahead::machine_threads(), events_read_ahead);
     for (std::size_t index = 0; index < directories.size(); ++index) {
@@ -125,7 +145,7 @@ void run_championship() {
             events.push_back(std::move(event));
         }
     }
-    for (const std::string& warning : season.absent()) {
+    for (const std::string& warning : season.warnings()) {
         error_stream() << "warning: " << warning << '\n';
         global_warning = true;
     }

@@ -43,6 +43,9 @@ public:
         for (const std::string& name : known.name_sections) {
             add("", name);
         }
+        for (const std::string& name : known.blocks) {
+            add("", name);
+        }
     }
 
     bool knows(const std::string& section, const std::string& name) const {
@@ -87,6 +90,26 @@ private:
     std::vector<std::pair<std::string, std::vector<std::string>>> ordered;
 };
 
+// How far `candidate` is from `name` when it is close enough to be suggested for it (see
+// closest_name), else nothing.
+std::optional<std::size_t> closeness(std::string_view name, std::string_view candidate) {
+    // Names whose lengths differ by more than 3 are at least that far apart (a prefix exactly
+    // that far), so long names are never compared in full.
+    const std::size_t length_difference = name.size() > candidate.size()
+                                              ? name.size() - candidate.size()
+                                              : candidate.size() - name.size();
+    const std::size_t distance =
+        length_difference > 3 ? length_difference : edit_distance(name, candidate);
+    const bool close = distance <= 3 && distance < name.size();
+    const std::string_view shorter = name.size() < candidate.size() ? name : candidate;
+    const std::string_view longer = name.size() < candidate.size() ? candidate : name;
+    const bool prefix = shorter.size() >= 4 && longer.substr(0, shorter.size()) == shorter;
+    if (!close && !prefix) {
+        return std::nullopt;
+    }
+    return distance;
+}
+
 // The closest known key to an unknown `name` written at `section`, as the warning shows it.
 std::optional<std::string> suggestion(const key_levels& levels, const std::string& section,
                                       const std::string& name) {
@@ -96,26 +119,16 @@ std::optional<std::string> suggestion(const key_levels& levels, const std::strin
     for (const auto& [level, names] : levels.all()) {
         const bool here = level == section;
         for (const std::string& candidate : names) {
-            // Names whose lengths differ by more than 3 are at least that far apart (a prefix
-            // exactly that far), so long keys are never compared in full.
-            const std::size_t length_difference = name.size() > candidate.size()
-                                                      ? name.size() - candidate.size()
-                                                      : candidate.size() - name.size();
-            const std::size_t distance =
-                length_difference > 3 ? length_difference : edit_distance(name, candidate);
-            const bool close = distance <= 3 && distance < name.size();
-            const std::string& shorter = name.size() < candidate.size() ? name : candidate;
-            const std::string& longer = name.size() < candidate.size() ? candidate : name;
-            const bool prefix = shorter.size() >= 4 && longer.compare(0, shorter.size(), shorter) == 0;
-            if (!close && !prefix) {
+            const std::optional<std::size_t> distance = closeness(name, candidate);
+            if (!distance) {
                 continue;
             }
-            const bool better = !best || distance < best_distance ||
-                                (distance == best_distance && here && !best_here);
+            const bool better = !best || *distance < best_distance ||
+                                (*distance == best_distance && here && !best_here);
             if (!better) {
                 continue;
             }
-            best_distance = distance;
+            best_distance = *distance;
             best_here = here;
             if (here) {
                 best = candidate;
@@ -129,16 +142,41 @@ std::optional<std::string> suggestion(const key_levels& levels, const std::strin
     return best;
 }
 
+const char* const block_rule =
+    " (ignored); round and from blocks are written at the top level of the championship's "
+    "rostrum.conf";
+
 class key_checker {
 public:
-    key_checker(const entry_places& places, const key_levels& levels,
+    key_checker(const entry_places& places, const key_levels& levels, const key_catalogue& known,
                 std::vector<std::string>& warnings)
-        : places(places), levels(levels), warnings(warnings) {}
+        : places(places), levels(levels), known(known), warnings(warnings) {}
 
-    void check(const pt::ptree& tree, const std::string& section) {
+    // Checks the entries of `tree`, at `section` of the file. `outer_block` is the block that
+    // holds the top level being checked ("from \"r01\""), or null: the file's own top level, where
+    // blocks may stand when `blocks_allowed`.
+    void check(const pt::ptree& tree, const std::string& section, bool blocks_allowed,
+               const std::string* outer_block = nullptr) {
         std::unordered_map<std::string, const pt::ptree*> first;
+        std::unordered_map<std::string, const pt::ptree*> first_block;  // by kind and folder
         for (const auto& [name, child] : tree) {
             const std::string path = joined(section, name);
+            if (section.empty() && is_block(name)) {
+                const std::string block = name + " \"" + visible(child.data()) + "\"";
+                if (outer_block != nullptr) {
+                    warn(child, block + " inside " + *outer_block + block_rule);
+                } else if (!blocks_allowed) {
+                    warn(child, block + block_rule);
+                } else if (const auto [earlier, is_first] =
+                               first_block.emplace(name + '\n' + child.data(), &child);
+                           name == "round" && !is_first) {
+                    warn(child, "repeated " + block + " (ignored); the first, at " +
+                                    places.relative_to(*earlier->second, child) + ", counts");
+                } else {
+                    check(child, "", false, &block);
+                }
+                continue;
+            }
             if (!levels.knows(section, name)) {
                 not_known_here(child, section, name);
                 continue;
@@ -152,7 +190,7 @@ public:
                 continue;
             }
             if (levels.holds_keys_inside(path)) {
-                check(child, path);
+                check(child, path, false);
             }
         }
     }
@@ -190,8 +228,13 @@ private:
         warn(entry, text);
     }
 
+    bool is_block(const std::string& name) const {
+        return std::find(known.blocks.begin(), known.blocks.end(), name) != known.blocks.end();
+    }
+
     const entry_places& places;
     const key_levels& levels;
+    const key_catalogue& known;
     std::vector<std::string>& warnings;
 };
 
@@ -203,11 +246,25 @@ const pt::ptree* first_section(const pt::ptree& tree, const char* name) {
 }  // namespace
 
 std::vector<std::string> check_keys(const pt::ptree& tree, const entry_places& places,
-                                    const key_catalogue& known) {
+                                    const key_catalogue& known, bool blocks_allowed) {
     std::vector<std::string> warnings;
     const key_levels levels(known);
-    key_checker(places, levels, warnings).check(tree, "");
+    key_checker(places, levels, known, warnings).check(tree, "", blocks_allowed);
     return warnings;
+}
+
+std::optional<std::string> closest_name(std::string_view name,
+                                        const std::vector<std::string>& candidates) {
+    std::optional<std::string> best;
+    std::size_t best_distance = 0;
+    for (const std::string& candidate : candidates) {
+        const std::optional<std::size_t> distance = closeness(name, candidate);
+        if (distance && (!best || *distance < best_distance)) {
+            best = candidate;
+            best_distance = *distance;
+        }
+    }
+    return best;
 }
 
 std::vector<std::string> check_driver_sections(const pt::ptree& tree,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <boost/property_tree/ptree_fwd.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +14,14 @@ namespace options {
 
 class entry_places;
 
-// The keys a configuration file may hold, by path ("points.race", "event-name"), and the
-// top-level sections whose entries are driver or team names, never checked as keys.
+// The keys a configuration file may hold, by path ("points.race", "event-name"), the top-level
+// sections whose entries are driver or team names, never checked as keys, and the blocks of the
+// championship's file ("round", "from"): top-level sections named by an event folder, which hold
+// what an event's own file may hold.
 struct key_catalogue {
     std::vector<std::string> keys;
     std::vector<std::string> name_sections;
+    std::vector<std::string> blocks;
 };
 
 // Unknown keys (at the top level and inside the sections that hold keys), with the closest known
@@ -28,8 +32,23 @@ struct key_catalogue {
 // "rostrum.conf(2): misplaced key fastest-lap (ignored); it belongs in the points section". A
 // known key or section written again at the same level: "rostrum.conf(9): repeated section
 // penalties (ignored); the first, at line 3, counts". Entries of the name sections are not keys.
+//
+// The content of a block is checked as a file of its own. With `blocks_allowed` (the
+// championship's file) any number of blocks may stand at the top level, but a second "round"
+// block for one folder is repeated: "rostrum.conf(9): repeated round "r02" (ignored); the first,
+// at line 3, counts". A block inside a block, and any block where they are not allowed (an event's
+// own file), is ignored: "rostrum.conf(9): round "r02" inside from "r01" (ignored); round and from
+// blocks are written at the top level of the championship's rostrum.conf".
 std::vector<std::string> check_keys(const boost::property_tree::ptree& tree,
-                                    const entry_places& places, const key_catalogue& known);
+                                    const entry_places& places, const key_catalogue& known,
+                                    bool blocks_allowed = true);
+
+// The closest of `candidates` to `name` under the rule of the unknown-key suggestion: a
+// Damerau-Levenshtein distance of 3 at most and less than the length of `name`, or one of the two
+// a prefix of the other (of four bytes at least); the smallest distance wins, the first of equal
+// ones. Nothing when none is close.
+std::optional<std::string> closest_name(std::string_view name,
+                                        const std::vector<std::string>& candidates);
 
 // Drivers listed twice in the driver sections that are read (the first of each name): under two
 // teams ("rostrum.conf(14): teams: ann is listed under "Red" (line 9) and "Blue"; the later,

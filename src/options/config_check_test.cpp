@@ -17,6 +17,7 @@ const options::key_catalogue catalogue = {
     {"points.race", "points.fastest-lap", "points.highest-climber-with-qualifying-time",
      "output.race-columns", "template.race", "template.series", "event-name"},
     {"forced-names", "teams", "penalties", "modify-points"},
+    {"round", "from"},
 };
 
 // The warnings of a check on `text`, read as "rostrum.conf", one per line.

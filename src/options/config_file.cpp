@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 #include "common/visible_text.h"
 #include "console/console.h"
@@ -31,16 +32,27 @@ const char* const backslash_hint =
     "paths in rostrum.conf are written with \"/\": a backslash starts an escape "
     "(\\t is a tab, \\r a carriage return)";
 
+// How a tree is read over a set.
+struct overlay_mode {
+    bool championship = true;  // the championship's top level: "championship-name" is read
+    adjustment_entry::scope where = adjustment_entry::scope::championship;
+    // What starts each warning line ("warning: ", or "  warning: " for an event's own file); null
+    // when the warnings were written before (a block read again for another event).
+    const char* warning_prefix = "warning: ";
+};
+
 // What reading one file needs besides the set: where its entries stand, and where its warnings
 // go.
 class file_reading {
 public:
-    file_reading(const entry_places& places, config_scope scope) : places(places), scope(scope) {}
+    file_reading(const entry_places& places, const char* warning_prefix)
+        : places(places), warning_prefix(warning_prefix) {}
 
     void warn(const std::string& text) {
-        error_stream() << (scope == config_scope::event ? "  warning: " : "warning: ") << text
-                     << '\n';
-        warned = true;
+        if (warning_prefix != nullptr) {
+            error_stream() << warning_prefix << text << '\n';
+            warned = true;
+        }
     }
 
     // "rostrum.conf(12): " + key + ": " + what.
@@ -53,7 +65,7 @@ public:
     }
 
     const entry_places& places;
-    config_scope scope;
+    const char* warning_prefix;
     bool warned = false;
 };
 
@@ -171,6 +183,7 @@ const template_key template_keys[] = {
 
 const char* const text_keys[] = {"event-name", "championship-name"};
 const char* const driver_sections[] = {"forced-names", "teams", "penalties", "modify-points"};
+const char* const block_names[] = {"round", "from"};
 
 }  // namespace
 
@@ -185,6 +198,7 @@ const key_catalogue& known_keys() {
         }
         known.keys.insert(known.keys.end(), std::begin(text_keys), std::end(text_keys));
         known.name_sections.assign(std::begin(driver_sections), std::end(driver_sections));
+        known.blocks.assign(std::begin(block_names), std::end(block_names));
         return known;
     }();
     return catalogue;
@@ -280,29 +294,10 @@ void read_template(option_set& set, const template_key& key, const pt::ptree& en
     set.*key.file = resolved;
 }
 
-}  // namespace
-
-bool read_options_file(option_set& set, const fs::path& path, config_scope scope) {
-    const std::string shown_path = path_to_utf8(path);
-    std::string text =
-        read_bounded(path, max_configuration_bytes, "1 MiB", "unable to read " + visible(shown_path));
-    note_input_time(set, path);
-    // Windows editors start UTF-8 files with a byte-order mark; it is not part of the first name.
-    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-    if (std::string_view(text).substr(0, byte_order_mark.size()) == byte_order_mark) {
-        text.erase(0, byte_order_mark.size());
-    }
-    const info_scan scan = scan_info(text, shown_path);
-    for (const fs::path& included : scan.included) {
-        note_input_time(set, included);
-    }
-    const pt::ptree tree = parse_info(text, path);
-    const entry_places places(tree, scan);
-    file_reading reading(places, scope);
-
-    for (const std::string& warning : check_keys(tree, places, known_keys())) {
-        reading.warn(warning);
-    }
+// Reads the keys and driver sections of `tree` over `set`.
+bool overlay(option_set& set, const pt::ptree& tree, const entry_places& places,
+             const fs::path& config_path, const overlay_mode& mode) {
+    file_reading reading(places, mode.warning_prefix);
     for (const typed_key& key : typed_keys) {
         if (const auto entry = tree.get_child_optional(key.path)) {
             key.store(set, *entry, key.path, reading);
@@ -313,7 +308,7 @@ bool read_options_file(option_set& set, const fs::path& path, config_scope scope
     }
     for (const template_key& key : template_keys) {
         if (const auto entry = tree.get_child_optional(key.path)) {
-            read_template(set, key, *entry, path, reading);
+            read_template(set, key, *entry, config_path, reading);
         }
     }
     if (const auto entry = tree.get_child_optional("event-name"); entry && !entry->data().empty()) {
@@ -321,20 +316,114 @@ bool read_options_file(option_set& set, const fs::path& path, config_scope scope
     }
     // The championship's name is one for the whole season: an event's own file cannot change it.
     if (const auto entry = tree.get_child_optional("championship-name");
-        entry && scope == config_scope::championship) {
+        entry && mode.championship) {
         set.championship_name = entry->data();
     }
-    read_driver_sections(set, tree, places, scope == config_scope::event);
+    read_driver_sections(set, tree, places, mode.where);
     for (const std::string& warning : check_driver_sections(tree, places)) {
         reading.warn(warning);
     }
     return reading.warned;
 }
 
+}  // namespace
+
+// A configuration file as parsed, kept while blocks of it are read over sets.
+class parsed_config {
+public:
+    parsed_config(fs::path path, info_scan scan, pt::ptree tree)
+        : path(std::move(path)), scan(std::move(scan)), tree(std::move(tree)),
+          places(this->tree, this->scan) {}
+    parsed_config(const parsed_config&) = delete;
+    parsed_config& operator=(const parsed_config&) = delete;
+
+    const fs::path path;
+    const info_scan scan;
+    const pt::ptree tree;
+    const entry_places places;  // refers to `scan` and `tree`
+};
+
+namespace {
+
+overlay_mode block_mode(const round_block& block, const char* warning_prefix) {
+    return {false,
+            block.what == round_block::kind::from ? adjustment_entry::scope::from_block
+                                                  : adjustment_entry::scope::event,
+            warning_prefix};
+}
+
+}  // namespace
+
+bool read_options_file(option_set& set, const fs::path& path, config_scope scope,
+                       std::vector<round_block>* blocks) {
+    const std::string shown_path = path_to_utf8(path);
+    std::string text =
+        read_bounded(path, max_configuration_bytes, "1 MiB", "unable to read " + visible(shown_path));
+    note_input_time(set, path);
+    // Windows editors start UTF-8 files with a byte-order mark; it is not part of the first name.
+    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+    if (std::string_view(text).substr(0, byte_order_mark.size()) == byte_order_mark) {
+        text.erase(0, byte_order_mark.size());
+    }
+    info_scan scan = scan_info(text, shown_path);
+    for (const fs::path& included : scan.included) {
+        note_input_time(set, included);
+    }
+    pt::ptree tree = parse_info(text, path);
+    const auto parsed = std::make_shared<const parsed_config>(path, std::move(scan), std::move(tree));
+    const bool championship = scope == config_scope::championship;
+    const char* const prefix = championship ? "warning: " : "  warning: ";
+
+    bool warned = false;
+    for (const std::string& warning :
+         check_keys(parsed->tree, parsed->places, known_keys(), championship)) {
+        error_stream() << prefix << warning << '\n';
+        warned = true;
+    }
+    const adjustment_entry::scope where =
+        championship ? adjustment_entry::scope::championship : adjustment_entry::scope::event;
+    warned = overlay(set, parsed->tree, parsed->places, path, {championship, where, prefix}) ||
+             warned;
+    if (!championship) {
+        return warned;  // its blocks were reported by check_keys; they are not read
+    }
+
+    // Each block is read once now, over a copy of the championship's settings, so that its
+    // mistakes are reported here, in file order, and not again at every event it applies to.
+    std::unordered_set<std::string> round_folders;
+    for (const auto& [name, content] : parsed->tree) {
+        const auto kind = name == "round"  ? std::optional(round_block::kind::round)
+                          : name == "from" ? std::optional(round_block::kind::from)
+                                           : std::nullopt;
+        if (!kind || (*kind == round_block::kind::round && !round_folders.insert(content.data()).second)) {
+            continue;
+        }
+        round_block block{*kind, content.data(), parsed->places.of(content), parsed, &content};
+        option_set trial = set;
+        warned = overlay(trial, content, parsed->places, path, block_mode(block, "warning: ")) ||
+                 warned;
+        if (blocks != nullptr) {
+            blocks->push_back(std::move(block));
+        }
+    }
+    return warned;
+}
+
+void overlay_block(option_set& set, const round_block& block) {
+    overlay(set, *block.content, block.source->places, block.source->path,
+            block_mode(block, nullptr));
+}
+
+championship_options load_championship_options(const fs::path& path, bool& warning_written) {
+    championship_options loaded;
+    warning_written = fs::exists(path) && read_options_file(loaded.options, path,
+                                                            config_scope::championship,
+                                                            &loaded.blocks);
+    return loaded;
+}
+
 option_set load_global_options(const fs::path& path, bool& warning_written) {
-    option_set set;
-    warning_written = fs::exists(path) && read_options_file(set, path);
-    return set;
+    return load_championship_options(path, warning_written).options;
 }
 
 }  // namespace options

@@ -35,9 +35,9 @@ std::string ascii_lower_case(std::string text) {
 // Reads the entries of one section, each with the place it was written for its messages.
 class section_reader {
 public:
-    section_reader(option_set& set, const entry_places& places, bool event_file,
+    section_reader(option_set& set, const entry_places& places, adjustment_entry::scope where,
                    std::string_view section_name)
-        : set(set), places(places), event_file(event_file), section_name(section_name) {}
+        : set(set), places(places), where(where), section_name(section_name) {}
 
     // "rostrum.conf(12): penalties: Joe: " + what.
     [[noreturn]] void fail(const pt::ptree& entry, const std::string& name,
@@ -58,14 +58,14 @@ public:
     }
 
     void note(adjustment_entry::kind what, const name_key& driver, const pt::ptree& entry) {
-        set.adjustments.push_back({what, driver, places.of(entry), event_file});
+        set.adjustments.push_back({what, driver, places.of(entry), where});
     }
 
     option_set& set;
 
 private:
     const entry_places& places;
-    bool event_file;
+    adjustment_entry::scope where;
     std::string_view section_name;
 };
 
@@ -163,7 +163,7 @@ void read_points_modifications(section_reader& reader, const pt::ptree& entries)
 }  // namespace
 
 void read_driver_sections(option_set& set, const pt::ptree& tree, const entry_places& places,
-                          bool event_file) {
+                          adjustment_entry::scope where) {
     const std::pair<const char*, void (*)(section_reader&, const pt::ptree&)> sections[] = {
         {"forced-names", read_forced_names},
         {"teams", read_teams},
@@ -172,7 +172,7 @@ void read_driver_sections(option_set& set, const pt::ptree& tree, const entry_pl
     };
     for (const auto& [name, read] : sections) {
         if (const pt::ptree* entries = section(tree, name)) {
-            section_reader reader(set, places, event_file, name);
+            section_reader reader(set, places, where, name);
             read(reader, *entries);
         }
     }

@@ -21,7 +21,7 @@ class entry_places;
 //
 // A time penalty is whole seconds or seconds to the millisecond ("1.5"); it is stored in
 // milliseconds. Every entry of "penalties" and "modify-points" is also appended to
-// `set.adjustments` with its place and `event_file`.
+// `set.adjustments` with its place and `where`.
 //
 // Throws std::runtime_error place + ": penalties: " + name + ": invalid empty penalty",
 // place + ": penalties: " + name + ": unrecognised penalty: " + value and
@@ -32,6 +32,6 @@ class entry_places;
 // and std::range_error "bad conversion" for a name that is not UTF-8. The place ("rostrum.conf(12)")
 // comes from `places`.
 void read_driver_sections(option_set& set, const boost::property_tree::ptree& tree,
-                          const entry_places& places, bool event_file);
+                          const entry_places& places, adjustment_entry::scope where);
 
 }  // namespace options

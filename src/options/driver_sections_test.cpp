@@ -23,13 +23,13 @@ pt::ptree parsed(const std::string& text) {
     return tree;
 }
 
-// The sections of `text`, read as the file "rostrum.conf" (an event's own file when
-// `event_file`).
-option_set read(const std::string& text, bool event_file = false) {
+// The sections of `text`, read as the file "rostrum.conf" (written where `where` says).
+option_set read(const std::string& text, options::adjustment_entry::scope where =
+                                             options::adjustment_entry::scope::championship) {
     option_set set;
     const pt::ptree tree = parsed(text);
     const options::info_scan scan = options::scan_info(text, "rostrum.conf");
-    options::read_driver_sections(set, tree, options::entry_places(tree, scan), event_file);
+    options::read_driver_sections(set, tree, options::entry_places(tree, scan), where);
     return set;
 }
 
@@ -213,7 +213,7 @@ modify-points
     Dan "-2 late"
 }
 )",
-                                true);
+                                options::adjustment_entry::scope::event);
     using kind = options::adjustment_entry::kind;
     ASSERT_EQ(set.adjustments.size(), 4U);
     const std::tuple<kind, const char*, const char*> expected[] = {
@@ -227,7 +227,7 @@ modify-points
         EXPECT_EQ(set.adjustments[i].what, what) << i;
         EXPECT_EQ(set.adjustments[i].driver.display, name) << i;
         EXPECT_EQ(set.adjustments[i].place, place) << i;
-        EXPECT_TRUE(set.adjustments[i].event_file) << i;
+        EXPECT_EQ(set.adjustments[i].where, options::adjustment_entry::scope::event) << i;
     }
 }
 

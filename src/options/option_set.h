@@ -82,10 +82,16 @@ struct points_modification {
 // driver who takes part in none of the replays it applies to can be reported.
 struct adjustment_entry {
     enum class kind { time_penalty, disqualification, hidden, points_change };
+    // Where it was written, which decides the events it is checked against.
+    enum class scope {
+        championship,  // the top level of the championship's file: every event
+        from_block,    // a "from" block: the events from the block's one on
+        event,         // an event's own file or a "round" block: that event
+    };
     kind what = kind::time_penalty;
-    name_key driver;         // `display` is the name as written
-    std::string place;       // where it was written: "rostrum.conf(12)"
-    bool event_file = false;  // in an event's own file (else in the championship's)
+    name_key driver;    // `display` is the name as written
+    std::string place;  // where it was written: "rostrum.conf(12)"
+    scope where = scope::championship;
 };
 
 struct option_set {

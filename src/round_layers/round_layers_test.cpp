@@ -1,0 +1,1 @@
+#include "round_layers/round_layers.h"
