@@ -25,7 +25,7 @@
 #include "lfs_codec/codepage.h"
 #include "lfs_codec/lfs_codec.h"
 #include "lfs_codec/name_key.h"
-#include "main/standings.h"
+#include "standings/standings.h"
 #include "options/config_file.h"
 #include "options/info_scan.h"
 #include "options/option_set.h"

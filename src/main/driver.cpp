@@ -17,7 +17,7 @@
 #include "files/files.h"
 #include "html_template/html_template.h"
 #include "main/command_line.h"
-#include "main/standings.h"
+#include "standings/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
 #include "read_ahead/read_ahead.h"

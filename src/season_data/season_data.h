@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "event_result/event_result.h"
-#include "main/standings.h"
+#include "standings/standings.h"
 #include "options/option_set.h"
 
 // The season as data for other programs (a league website, a chat bot, a spreadsheet): the same

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "event_result/event_result.h"
-#include "main/standings.h"
+#include "standings/standings.h"
 
 // The series page's points chart, the tag "points-chart": an inline SVG line chart of the
 // running series total of the first `drivers` drivers of `ranking` after each event of `events`

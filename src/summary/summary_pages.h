@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "event_result/event_result.h"
-#include "main/standings.h"
+#include "standings/standings.h"
 #include "options/option_set.h"
 
 // The tables of the two summary pages, "series.html" and "teams.html", and their built-in

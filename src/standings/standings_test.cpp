@@ -1,4 +1,4 @@
-#include "main/standings.h"
+#include "standings/standings.h"
 
 #include <gtest/gtest.h>
 
