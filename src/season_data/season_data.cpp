@@ -1,5 +1,6 @@
 #include "season_data/season_data.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -224,6 +225,8 @@ json driver_standing_json(const std::vector<event_result>& events, const driver_
         json round;
         round["points"] = entry ? points_json(entry->points) : json(nullptr);
         round["dropped"] = dropped_round(driver, i);
+        round["disqualified"] = std::binary_search(driver.disqualified.begin(),
+                                                   driver.disqualified.end(), i);
         rounds.push_back(std::move(round));
     }
     return value;

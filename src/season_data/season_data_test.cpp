@@ -166,7 +166,8 @@ TEST(season_data, json_rows_show_what_the_pages_show) {
     ASSERT_EQ(drivers.size(), 3U);
     EXPECT_EQ(drivers[0], json::parse(R"({"position": 1, "name": "Ann", "user_name": "ann",
         "team": "Red", "total": {"exact": "12", "value": 12},
-        "rounds": [{"points": {"exact": "12", "value": 12}, "dropped": false}]})"));
+        "rounds": [{"points": {"exact": "12", "value": 12}, "dropped": false,
+                    "disqualified": false}]})"));
     EXPECT_EQ(drivers[2]["user_name"], "cid");
     EXPECT_EQ(season["team_standings"], json::parse(R"([{"position": 1, "team": "Red",
         "total": {"exact": "12", "value": 12}}])"));
@@ -270,21 +271,41 @@ TEST(season_data, json_rounds_show_points_or_null_and_which_were_dropped) {
     EXPECT_EQ(drivers[0]["user_name"], "ann");
     EXPECT_EQ(drivers[0]["total"]["exact"], "20");
     EXPECT_EQ(drivers[0]["rounds"], json::parse(R"([
-        {"points": {"exact": "10", "value": 10}, "dropped": false},
-        {"points": {"exact": "10", "value": 10}, "dropped": false},
-        {"points": {"exact": "4", "value": 4}, "dropped": true}])"));
+        {"points": {"exact": "10", "value": 10}, "dropped": false, "disqualified": false},
+        {"points": {"exact": "10", "value": 10}, "dropped": false, "disqualified": false},
+        {"points": {"exact": "4", "value": 4}, "dropped": true, "disqualified": false}])"));
     EXPECT_EQ(drivers[1]["user_name"], "bob");
     EXPECT_EQ(drivers[1]["total"]["exact"], "16");
     EXPECT_EQ(drivers[1]["rounds"], json::parse(R"([
-        {"points": {"exact": "6", "value": 6}, "dropped": false},
-        {"points": null, "dropped": true},
-        {"points": {"exact": "10", "value": 10}, "dropped": false}])"));
+        {"points": {"exact": "6", "value": 6}, "dropped": false, "disqualified": false},
+        {"points": null, "dropped": true, "disqualified": false},
+        {"points": {"exact": "10", "value": 10}, "dropped": false, "disqualified": false}])"));
 
     // Without the rule nothing is dropped.
     const json all = json::parse(season_json(events));
     for (const json& driver : all["driver_standings"]) {
         for (const json& round : driver["rounds"]) {
             EXPECT_EQ(round["dropped"], false) << driver["user_name"];
+        }
+    }
+}
+
+TEST(season_data, json_rounds_say_where_the_driver_was_disqualified_from_the_race) {
+    // Dan is disqualified from the race by its flags, but keeps his qualifying point.
+    auto options = std::make_shared<options::option_set>();
+    options->qualifying_points.points = {3, 2, 1};
+    const std::vector<event_result> events{
+        scored_event("round1", race_with_every_kind_of_row, {qualifying_with_every_kind_of_row},
+                     options),
+        race_at("AS1", {"ann", "dan"}),
+    };
+    const json season = json::parse(season_json(events));
+    for (const json& driver : season["driver_standings"]) {
+        const bool dan = driver["user_name"] == "dan";
+        EXPECT_EQ(driver["rounds"][0]["disqualified"], dan) << driver["user_name"];
+        EXPECT_EQ(driver["rounds"][1]["disqualified"], false) << driver["user_name"];
+        if (dan) {
+            EXPECT_EQ(driver["rounds"][0]["points"]["exact"], "1");
         }
     }
 }

@@ -375,6 +375,18 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
     for (std::size_t number = 0; number < rounds.size(); ++number) {
         driver_ranking[number].dropped = rounds[number].rounds.dropped();
     }
+    for (std::size_t index = 0; index < events.size(); ++index) {
+        if (const auto& race = events[index].race) {
+            for (const race_row& row : race->dsq_results) {
+                const auto driver = result.drivers.find(row.key.match);
+                if (driver != result.drivers.end() &&
+                    (driver->second.disqualified.empty() ||
+                     driver->second.disqualified.back() != index)) {
+                    driver->second.disqualified.push_back(index);
+                }
+            }
+        }
+    }
     result.driver_ranking = driver_ranking.finish();
     result.team_ranking = team_ranking.finish();
     return result;

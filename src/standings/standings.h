@@ -34,6 +34,9 @@ struct driver_standing : series_standing {
     // His scores, in event order: the index of each event in which he has one, and that score
     // (in the event's table).
     std::vector<std::pair<std::size_t, const score_entry*>> results;
+    // The indices of the events at which he was disqualified from the race (by the replay's flags
+    // or the settings), in order; he may have a score there from qualifying.
+    std::vector<std::size_t> disqualified;
 };
 
 struct team_standing : series_standing {

@@ -71,11 +71,12 @@ void append_position_class(std::string& row, char kind, std::int32_t position) {
 
 // One event's cell of a driver's row, appended to `row`: his points with the breakdown as the
 // title and the class markers of his result, or the non-participant cell when he has no result
-// there. A round dropped from his total shows its points in parentheses, with the class "dropped"
-// and a word in the title.
-void append_event_cell(std::string& row, const score_entry* entry, bool dropped) {
+// there (the disqualified cell when he was disqualified from the race). A round dropped from his
+// total shows its points in parentheses, with the class "dropped" and a word in the title.
+void append_event_cell(std::string& row, const score_entry* entry, bool dropped,
+                       bool disqualified) {
     if (entry == nullptr) {
-        row += "<td class=non-participant>";
+        row += disqualified ? "<td class=disqualified>" : "<td class=non-participant>";
         return;
     }
     row += "<td title=\"";
@@ -100,6 +101,9 @@ void append_event_cell(std::string& row, const score_entry* entry, bool dropped)
     }
     if (entry->handicap) {
         row += "handicap ";
+    }
+    if (disqualified) {
+        row += "disqualified ";
     }
     if (dropped) {
         row += "participant dropped\">(";
@@ -215,13 +219,20 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                     break;
                 case column_type::summary: {
                     auto result = driver->results.begin();
+                    auto disqualified = driver->disqualified.begin();
                     for (std::size_t index = 0; index < events.size(); ++index) {
                         const score_entry* entry = nullptr;
                         if (result != driver->results.end() && result->first == index) {
                             entry = result++->second;
                         }
+                        const bool out = disqualified != driver->disqualified.end() &&
+                                         *disqualified == index;
+                        if (out) {
+                            ++disqualified;
+                        }
                         append_event_cell(row, entry,
-                                          index < driver->dropped.size() && driver->dropped[index]);
+                                          index < driver->dropped.size() && driver->dropped[index],
+                                          out);
                     }
                     break;
                 }

@@ -214,6 +214,35 @@ TEST(summary_pages, dropped_rounds_are_shown_in_parentheses) {
               "</tbody></table>");
 }
 
+TEST(summary_pages, a_round_disqualified_from_the_race_is_not_shown_as_absent) {
+    // Ann is disqualified from the AS1 race: without a score there, and with a qualifying point.
+    std::vector<event_result> events;
+    events.push_back(race_event("BL1"));
+    add_result(events[0], "Ann", "Ann", {{10, "1st"}}, 1);
+    add_result(events[0], "Bob", "Bob", {{6, "2nd"}}, 2);
+    for (const char* track : {"AS1", "SO1"}) {
+        events.push_back(race_event(track));
+        add_result(events.back(), "Bob", "Bob", {{10, "1st"}}, 1);
+        race_row out;
+        out.key = make_name_key("ann");
+        events.back().race->dsq_results.push_back(out);
+    }
+    add_result(events[2], "Ann", "Ann", {{1, "3rd in qualifying"}}, std::nullopt, 3);
+
+    bool summary_warning = false;
+    EXPECT_EQ(series_table(columns({column_type::driver, column_type::summary}), events,
+                           summary_warning),
+              "<table><thead><tr><th>Driver<th class=track-name>BL1<th class=track-name>AS1"
+              "<th class=track-name>SO1</thead><tbody>"
+              "<tr><td title=\"Bob\">Bob<td title=\"6 (2nd)\" class=\"f2 participant\">6"
+              "<td title=\"10 (1st)\" class=\"f1 participant\">10"
+              "<td title=\"10 (1st)\" class=\"f1 participant\">10</tr>\n"
+              "<tr><td title=\"Ann\">Ann<td title=\"10 (1st)\" class=\"f1 participant\">10"
+              "<td class=disqualified>"
+              "<td title=\"1 (3rd in qualifying)\" class=\"q3 disqualified participant\">1</tr>\n"
+              "</tbody></table>");
+}
+
 TEST(summary_pages, event_titles) {
     event_result qualifying_only;
     qualifying_only.options = std::make_shared<options::option_set>();

@@ -334,10 +334,12 @@ void expect_series(const table& page, const json& season, const std::string& csv
             const cell& round = row[4 + e];
             const json& points = rounds[e].at("points");
             const bool dropped = rounds[e].at("dropped");
+            const bool disqualified = rounds[e].at("disqualified");
             EXPECT_EQ(round.css_class.find("dropped") != std::string::npos,
                       dropped && !points.is_null());
+            EXPECT_EQ(round.css_class.find("disqualified") != std::string::npos, disqualified);
             if (points.is_null()) {
-                EXPECT_EQ(round.css_class, "non-participant");
+                EXPECT_EQ(round.css_class, disqualified ? "disqualified" : "non-participant");
                 EXPECT_EQ(record[4 + e], "");
                 continue;
             }
