@@ -89,6 +89,44 @@ TEST(config_check, keys) {
     }
 }
 
+TEST(config_check, blocks) {
+    const std::pair<std::string, std::string> cases[] = {
+        // Any number of blocks, their content checked as a file of its own.
+        {"round \"r01\" { points { race 1 } }\nround r02 { penalties { a 1 } }\n"
+         "from r01 { points { race 2 } }\nfrom r01 { event-name x }\n",
+         ""},
+        {"round r01\n{\n    points { fastest-laps 1 }\n    race 1\n}\n",
+         "rostrum.conf(3): unknown key points.fastest-laps (ignored); did you mean fastest-lap?\n"
+         "rostrum.conf(4): misplaced key race (ignored); it belongs in the points section or in "
+         "the template section\n"},
+        {"round r01 { event-name a }\nfrom r01 { }\nround r01 { event-name b }\n",
+         "rostrum.conf(3): repeated round \"r01\" (ignored); the first, at line 1, counts\n"},
+        {"from r01\n{\n    round \"r02\" { event-name x }\n}\n",
+         "rostrum.conf(3): round \"r02\" inside from \"r01\" (ignored); round and from blocks are "
+         "written at the top level of the championship's rostrum.conf\n"},
+        {"points { round 1 }", "rostrum.conf(1): misplaced key points.round (ignored); it belongs at "
+                               "the top level\n"},
+        {"rund r01 { }", "rostrum.conf(1): unknown key rund (ignored); did you mean round?\n"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(key_warnings(text), expected) << text;
+    }
+    EXPECT_EQ(warnings_of("round \"r\\tx\" { }",
+                          [](const pt::ptree& tree, const options::entry_places& places) {
+                              return options::check_keys(tree, places, catalogue, false);
+                          }),
+              "rostrum.conf(1): round \"r\\tx\" (ignored); round and from blocks are written at the "
+              "top level of the championship's rostrum.conf\n");
+}
+
+TEST(config_check, closest_name) {
+    const std::vector<std::string> folders = {"r01-blackwood", "r02-south-city", "r10-aston"};
+    EXPECT_EQ(options::closest_name("r02-suoth-city", folders), "r02-south-city");
+    EXPECT_EQ(options::closest_name("r01-blackwood-2", folders), "r01-blackwood");
+    EXPECT_EQ(options::closest_name("r11-aston", folders), "r10-aston");
+    EXPECT_EQ(options::closest_name("finale", folders), std::nullopt);
+}
+
 TEST(config_check, drivers_listed_twice) {
     const std::pair<std::string, std::string> cases[] = {
         {"teams\n{\n    Red { ann \"\"  bob \"\" }\n    Blue\n    {\n        Ann \"\"\n    }\n}\n",

@@ -400,6 +400,66 @@ event-name: Global name
     EXPECT_EQ(global.event_name, "Global name");
 }
 
+TEST_F(config_file, blocks_of_the_championship_are_read_once_for_their_messages_and_kept) {
+    const stream_capture errors(error_stream());
+    std::vector<options::round_block> blocks;
+    option_set set;
+    EXPECT_TRUE(options::read_options_file(set, write("rostrum.conf", R"(points { race 10,6 }
+round r02
+{
+    points { race "5;4" }
+    penalties { tom 10 }
+}
+from r03 { championship-name Other  modify-points { joe "-3 late" } }
+round r02 { event-name x }
+)"),
+                                           options::config_scope::championship, &blocks));
+    EXPECT_EQ(errors.text(),
+              "warning: " + place(8) + ": repeated round \"r02\" (ignored); the first, at line 2, "
+              "counts\n"
+              "warning: " + place(4) + ": points.race: invalid token near 4; the table keeps 5\n");
+    // The top level alone is read into the set.
+    EXPECT_EQ(text_of(set.race_points), " 10 6");
+    EXPECT_TRUE(set.time_penalties.empty());
+    EXPECT_TRUE(set.adjustments.empty());
+
+    ASSERT_EQ(blocks.size(), 2U);
+    EXPECT_EQ(blocks[0].what, options::round_block::kind::round);
+    EXPECT_EQ(blocks[0].folder, "r02");
+    EXPECT_EQ(blocks[0].place, place(2));
+    EXPECT_EQ(blocks[1].what, options::round_block::kind::from);
+    EXPECT_EQ(blocks[1].folder, "r03");
+    const std::string written = errors.text();
+    option_set event = set;
+    options::overlay_block(event, blocks[0]);
+    options::overlay_block(event, blocks[1]);
+    EXPECT_EQ(errors.text(), written) << "a block read again writes nothing";
+    EXPECT_EQ(text_of(event.race_points), " 5");
+    EXPECT_EQ(event.time_penalties.at(make_name_key("tom")), 10000);
+    EXPECT_EQ(event.points_modifications.at(make_name_key("joe")).label, "late");
+    EXPECT_EQ(event.championship_name, "") << "a block cannot rename the championship";
+    ASSERT_EQ(event.adjustments.size(), 2U);
+    EXPECT_EQ(event.adjustments[0].where, options::adjustment_entry::scope::event);
+    EXPECT_EQ(event.adjustments[0].place, place(5));
+    EXPECT_EQ(event.adjustments[1].where, options::adjustment_entry::scope::from_block);
+
+    // A value that cannot be read ends the reading of the championship's file.
+    EXPECT_EQ(failure_of("round r01\n{\n    points { race 10,x }\n}\n"),
+              place(3) + ": points.race: invalid value: 10,x");
+}
+
+TEST_F(config_file, blocks_in_an_event_file_are_not_read) {
+    const stream_capture errors(error_stream());
+    option_set set;
+    EXPECT_TRUE(options::read_options_file(
+        set, write("rostrum.conf", "round r01 { event-name x }\nevent-name y\n"),
+        options::config_scope::event));
+    EXPECT_EQ(errors.text(), "  warning: " + place(1) +
+                                 ": round \"r01\" (ignored); round and from blocks are written at "
+                                 "the top level of the championship's rostrum.conf\n");
+    EXPECT_EQ(set.event_name, "y");
+}
+
 TEST_F(config_file, the_newest_input_time_only_grows) {
     const auto now = file_time_now();
     const fs::path path = write("rostrum.conf", "");
