@@ -632,6 +632,9 @@ TEST(config_file_example, the_annotated_example_holds_every_key_and_reads_cleanl
         EXPECT_EQ(tree.count(section), 1U) << section;
         EXPECT_FALSE(tree.get_child(section).empty()) << section;
     }
+    for (const std::string& block : known.blocks) {
+        EXPECT_EQ(tree.count(block), 1U) << block;
+    }
     EXPECT_EQ(set.best_results.value, 8);
     EXPECT_EQ(set.time_penalties.at(make_name_key("boris_k")), 5000);
 }
