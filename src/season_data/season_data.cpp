@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -28,11 +29,10 @@ std::string json_text(const json& value, int indent) {
     return value.dump(indent, ' ', false, json::error_handler_t::replace);
 }
 
-// Writes `value` pretty-printed where a member at `depth` levels stands: its first line goes on
-// the current line, its other lines are indented to that depth. (A string holds no raw line
+// Writes pretty-printed JSON `text` where a member at `depth` levels stands: its first line goes
+// on the current line, its other lines are indented to that depth. (A string holds no raw line
 // feed, so every line feed of the text starts a line.)
-void write_json(std::ostream& out, const json& value, std::size_t depth) {
-    const std::string text = json_text(value, 2);
+void write_indented(std::ostream& out, const std::string& text, std::size_t depth) {
     const std::string line_start = "\n" + std::string(2 * depth, ' ');
     std::size_t start = 0;
     for (std::size_t end = text.find('\n'); end != std::string::npos;
@@ -43,15 +43,25 @@ void write_json(std::ostream& out, const json& value, std::size_t depth) {
     out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
 }
 
+// Writes `value` pretty-printed where a member at `depth` levels stands.
+void write_json(std::ostream& out, const json& value, std::size_t depth) {
+    write_indented(out, json_text(value, 2), depth);
+}
+
 // Writes a member of the top-level object whose value is an array: one element made by `element`
 // at a time, each written before the next is made.
+// `element` either gives the element's JSON or writes it itself (at depth 2).
 template <class Range, class Element>
 void write_array_member(std::ostream& out, const char* name, const Range& range, Element element) {
     out << "  " << json_text(name, -1) << ": [";
     bool first = true;
     for (const auto& item : range) {
         out << (first ? "\n    " : ",\n    ");
-        write_json(out, element(item), 2);
+        if constexpr (std::is_void_v<decltype(element(item))>) {
+            element(item);
+        } else {
+            write_json(out, element(item), 2);
+        }
         first = false;
     }
     out << (first ? "]" : "\n  ]");
@@ -211,25 +221,46 @@ bool dropped_round(const driver_standing& driver, std::size_t index) {
     return index < driver.dropped.size() && driver.dropped[index];
 }
 
-json driver_standing_json(const std::vector<event_result>& events, const driver_standing& driver,
-                          std::size_t position) {
-    json value;
-    value["position"] = position;
-    value["name"] = std::string(driver.name);
-    value["user_name"] = driver.key.display;
-    value["team"] = optional_text(driver.team);
-    value["total"] = points_json(driver.points);
-    json& rounds = value["rounds"] = json::array();
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const score_entry* entry = events[i].scores.find(driver.key);
-        json round;
-        round["points"] = entry ? points_json(entry->points) : json(nullptr);
-        round["dropped"] = dropped_round(driver, i);
-        round["disqualified"] = std::binary_search(driver.disqualified.begin(),
-                                                   driver.disqualified.end(), i);
-        rounds.push_back(std::move(round));
+// Writes a driver's standing as an element of "driver_standings": the pretty-printed JSON of an
+// object with "position", "name", "user_name", "team", "total" and "rounds", written where an
+// element at depth 2 stands. Its rounds are written as text, not as a JSON tree each: a season
+// has a round per event for every driver, most of them without a score.
+void write_driver_standing(std::ostream& out, std::size_t event_count,
+                           const driver_standing& driver, std::size_t position) {
+    json head;
+    head["position"] = position;
+    head["name"] = std::string(driver.name);
+    head["user_name"] = driver.key.display;
+    head["team"] = optional_text(driver.team);
+    head["total"] = points_json(driver.points);
+    std::string text = json_text(head, 2);
+    text.resize(text.size() - 2);  // without the object's closing "\n}"
+    text += ",\n  \"rounds\": [";
+    auto result = driver.results.begin();
+    auto disqualified = driver.disqualified.begin();
+    for (std::size_t i = 0; i < event_count; ++i) {
+        text += i == 0 ? "\n    {\n      \"points\": " : ",\n    {\n      \"points\": ";
+        if (result != driver.results.end() && result->first == i) {
+            const std::string points = json_text(points_json(result++->second->points), 2);
+            for (const char c : points) {
+                text += c;
+                if (c == '\n') {
+                    text += "      ";
+                }
+            }
+        } else {
+            text += "null";
+        }
+        text += dropped_round(driver, i) ? ",\n      \"dropped\": true" : ",\n      \"dropped\": false";
+        const bool out_of_race = disqualified != driver.disqualified.end() && *disqualified == i;
+        if (out_of_race) {
+            ++disqualified;
+        }
+        text += out_of_race ? ",\n      \"disqualified\": true\n    }"
+                            : ",\n      \"disqualified\": false\n    }";
     }
-    return value;
+    text += event_count == 0 ? "]\n}" : "\n  ]\n}";
+    write_indented(out, text, 2);
 }
 
 // `text` with every invalid UTF-8 sequence replaced by U+FFFD exactly as the JSON file replaces
@@ -302,7 +333,7 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
     std::size_t position = 0;
     write_array_member(out, "driver_standings", season.driver_ranking,
                        [&](const driver_standing* driver) {
-                           return driver_standing_json(events, *driver, ++position);
+                           write_driver_standing(out, events.size(), *driver, ++position);
                        });
     out << ",\n";
     // As on the teams page: a team without a name has no row and no position.
