@@ -84,18 +84,44 @@ std::optional<std::int64_t> start_of(const std::vector<replay>& sessions) {
     return qualifying;
 }
 
-// Writes one event page unless it exists and is not older than the event's newest input.
-void write_page(event_result& event, const std::filesystem::path& directory, const char* name,
+// Writes one event page unless it exists and is not older than the event's newest input. Returns
+// whether the page is now current (written, or found up to date).
+bool write_page(event_result& event, const std::filesystem::path& directory, const char* name,
                 std::filesystem::file_time_type newest_input,
                 const std::function<void(event_result&, std::ostream&)>& writer) {
     const std::filesystem::path page = directory / name;
     if (const auto written = modification_time_if_any(page); written && *written >= newest_input) {
         log_stream() << "  up-to-date " << name << " exists; not overwriting.\n";
+        return true;
+    }
+    const page_write result =
+        write_page_file(page, [&event, &writer](std::ostream& out) { writer(event, out); });
+    if (result == page_write::written) {
+        return true;
+    }
+    error_stream() << "  warning: unable to write " << visible(path_to_utf8(page))
+                   << (result == page_write::target_incomplete
+                           ? "; the page it links to may be incomplete, and is written again on "
+                             "the next run\n"
+                           : "\n");
+    event.pause = true;
+    return false;
+}
+
+// The event folder's own last-write time is an input of its pages: removing or renaming a replay
+// changes it. Writing a page into the folder changes it too, so the current pages are given at
+// least the folder's time once they are written (a page never passes for older than the writing
+// of its neighbour).
+void stamp_pages(const std::filesystem::path& directory,
+                 const std::vector<std::filesystem::path>& current) {
+    if (current.empty()) {
         return;
     }
-    if (!write_page_file(page, [&event, &writer](std::ostream& out) { writer(event, out); })) {
-        error_stream() << "  warning: unable to write " << visible(path_to_utf8(page)) << '\n';
-        event.pause = true;
+    const std::filesystem::file_time_type folder_time = modification_time(directory);
+    for (const std::filesystem::path& page : current) {
+        if (const auto time = modification_time_if_any(page); time && *time < folder_time) {
+            set_modification_time(page, folder_time);
+        }
     }
 }
 
@@ -182,8 +208,9 @@ event_reading read_event_directory(const round_layers& layers,
         log_stream() << "  custom name = " << visible(*options.event_name) << '\n';
     }
 
-    // The pages are out of date when older than any configuration, template or replay file.
-    reading.newest_input = options.newest_input_time;
+    // The pages are out of date when older than any configuration, template or replay file, or
+    // than the folder itself (a replay removed or renamed).
+    reading.newest_input = std::max(options.newest_input_time, modification_time(directory));
     for (std::size_t i = 0; i < replays.paths.size(); ++i) {
         const std::filesystem::path& path = replays.paths[i];
         log_stream() << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
@@ -238,9 +265,11 @@ void write_event_pages(event_reading& reading) {
     if (!event.qualifying && !event.race) {
         return;
     }
-    if (event.qualifying) {
+    std::vector<std::filesystem::path> current;  // the pages now current
+    if (event.qualifying &&
         write_page(event, reading.directory, "qualifying.html", reading.newest_input,
-                   write_qualifying_page);
+                   write_qualifying_page)) {
+        current.push_back(reading.directory / "qualifying.html");
     }
     if (reading.lacks_race) {
         error_stream() << "  error: options has race points, yet no race MPR was found\n";
@@ -250,10 +279,13 @@ void write_event_pages(event_reading& reading) {
                         "    skipping result HTML generation.\n"
                         "    this event will not be included in series summary.\n";
         event.pause = true;
+        stamp_pages(reading.directory, current);
         return;
     }
     award_points(event);
-    if (event.race) {
-        write_page(event, reading.directory, "race.html", reading.newest_input, write_race_page);
+    if (event.race && write_page(event, reading.directory, "race.html", reading.newest_input,
+                                 write_race_page)) {
+        current.push_back(reading.directory / "race.html");
     }
+    stamp_pages(reading.directory, current);
 }

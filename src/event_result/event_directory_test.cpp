@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "files/files.h"
 #include "options/config_file.h"
 #include "support/replay_writer.h"
 #include "support/stream_capture.h"
@@ -317,8 +318,8 @@ TEST(event_directory, page_that_cannot_be_written_is_a_warning) {
         << "no temporary file is left";
 }
 
-TEST(event_directory, linked_page_whose_writing_fails_is_removed_with_a_warning) {
-    // A linked page is written through the link in place. Writing to /dev/full fails for lack of
+TEST(event_directory, linked_page_whose_writing_fails_stays_a_link_with_a_warning) {
+    // A link to a device is written through in place. Writing to /dev/full fails for lack of
     // space after the page was opened (POSIX only).
     if (fs::path::preferred_separator != '/' || !fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full here";
@@ -330,10 +331,41 @@ TEST(event_directory, linked_page_whose_writing_fails_is_removed_with_a_warning)
     f.global->newest_input_time = fs::file_time_type::max();  // every page is out of date
     const event_result event = f.process();
     EXPECT_TRUE(event.pause);
-    EXPECT_EQ(f.errors, "  warning: unable to write " + f.path("race.html") + "\n");
-    // A partly written page would pass for an up-to-date one in the next run.
-    EXPECT_FALSE(fs::exists(fs::symlink_status(f.directory / "race.html")));
+    EXPECT_EQ(f.errors, "  warning: unable to write " + f.path("race.html") +
+                            "; the page it links to may be incomplete, and is written again on "
+                            "the next run\n");
+    // The link is the organiser's: it stays.
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(f.directory / "race.html")));
     EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
+}
+
+TEST(event_directory, a_removed_replay_makes_the_pages_out_of_date) {
+    event_fixture f;
+    write_replay_file(f.directory / "race.mpr", race_session());
+    write_replay_file(f.directory / "q1.mpr", qualifying_session());
+    replay warm_up = qualifying_session();
+    warm_up.records = {driver("cid", 0, 0, 59000, 0)};
+    write_replay_file(f.directory / "q2.mpr", warm_up);
+    f.process();
+    const std::string with_warm_up = read_file(f.directory / "qualifying.html");
+
+    // Writing the pages moved the folder's own time; an unchanged folder still finds them current,
+    // also when that time equals the pages'.
+    f.process();
+    EXPECT_NE(f.log.find("  up-to-date qualifying.html exists; not overwriting.\n"
+                         "  up-to-date race.html exists; not overwriting.\n"),
+              std::string::npos)
+        << f.log;
+    for (const char* page : {"qualifying.html", "race.html"}) {
+        EXPECT_GE(modification_time(f.directory / page), modification_time(f.directory)) << page;
+    }
+
+    fs::remove(f.directory / "q2.mpr");
+    f.process();
+    EXPECT_EQ(f.log.find("up-to-date"), std::string::npos) << f.log;
+    EXPECT_NE(read_file(f.directory / "qualifying.html"), with_warm_up);
+    f.process();
+    EXPECT_NE(f.log.find("  up-to-date race.html exists"), std::string::npos) << f.log;
 }
 
 TEST(event_directory, page_whose_template_fails_keeps_the_old_page) {

@@ -42,11 +42,12 @@ public:
         setp(block.data(), block.data() + block.size());
     }
 
-    // Passes on what is held; false when the file takes less.
+    // Passes on what is held; false when the file takes less, now or at any time before.
     bool drain() {
         const std::streamsize held = pptr() - pbase();
         setp(block.data(), block.data() + block.size());
-        return held == 0 || file.sputn(block.data(), held) == held;
+        failed = failed || (held != 0 && file.sputn(block.data(), held) != held);
+        return !failed;
     }
 
 protected:
@@ -66,19 +67,27 @@ protected:
 private:
     std::streambuf& file;
     std::vector<char> block;
+    bool failed = false;
 };
 
-// Writes the page into `target` (created or truncated) and closes it. False when it cannot be
-// created or written completely; a partly written `target` is removed, also when `render` throws.
-bool write_whole(const fs::path& target, const std::function<void(std::ostream&)>& render) {
+enum class whole_write { written, not_created, failed };
+
+// Writes the page into `target` (created or truncated) and closes it. `not_created` when it
+// cannot be created (`render` is not called); `failed` when it cannot be written completely, and a
+// partly written `target` is removed, also when `render` throws (unless `keep_partial`: a file
+// written through a link in place, whose target is not ours to remove).
+whole_write write_whole(const fs::path& target, const std::function<void(std::ostream&)>& render,
+                        bool keep_partial = false) {
     std::ofstream file(target, std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
     if (!file) {
-        return false;
+        return whole_write::not_created;
     }
-    const auto remove_partial = [&file, &target] {
+    const auto remove_partial = [&file, &target, keep_partial] {
         file.close();
-        std::error_code ignored;
-        fs::remove(target, ignored);
+        if (!keep_partial) {
+            std::error_code ignored;
+            fs::remove(target, ignored);
+        }
     };
     bool written = false;
     try {
@@ -93,9 +102,80 @@ bool write_whole(const fs::path& target, const std::function<void(std::ostream&)
     }
     if (!written || !file) {
         remove_partial();
+        return whole_write::failed;
+    }
+    return whole_write::written;
+}
+
+// The temporary file of a page in `folder`: "." + the page's file name + "." + the process id +
+// ".tmp".
+fs::path temporary_for(const fs::path& folder, const fs::path& page) {
+    fs::path name(".");
+    name += page.filename();
+    name += "." + std::to_string(files_platform::process_id()) + ".tmp";
+    return folder / name;
+}
+
+// Writes `page` whole through a temporary file in `folder`, renamed over `page` when complete.
+whole_write write_by_rename(const fs::path& folder, const fs::path& page,
+                            const std::function<void(std::ostream&)>& render) {
+    const fs::path temporary = temporary_for(folder, page);
+    const whole_write written = write_whole(temporary, render);
+    if (written != whole_write::written) {
+        return written;
+    }
+    if (!files_platform::replace(temporary, page)) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return whole_write::failed;
+    }
+    return whole_write::written;
+}
+
+// Copies the whole file `from` into `to` (opened for writing, so through a link in place).
+bool copy_into(const fs::path& from, const fs::path& to) {
+    std::ifstream in(from, std::ios_base::binary);
+    if (!in) {
         return false;
     }
-    return true;
+    return write_whole(to, [&in](std::ostream& out) { out << in.rdbuf(); }, true) ==
+           whole_write::written;
+}
+
+// Writes a page that is a symbolic link without ever leaving the published page half written
+// where that can be helped: into a temporary file beside the link's target, renamed over the
+// target (the link stays as it is). Where the target's folder takes no temporary file, or the
+// target is no regular file, the page is written beside the link first and then copied through
+// it in place.
+page_write write_through_link(const fs::path& link,
+                              const std::function<void(std::ostream&)>& render) {
+    std::error_code error;
+    const fs::path target = fs::weakly_canonical(link, error);
+    const fs::file_status target_status = fs::status(target, error);
+    const bool regular_or_missing =
+        fs::is_regular_file(target_status) || target_status.type() == fs::file_type::not_found;
+    if (!target.empty() && regular_or_missing) {
+        switch (write_by_rename(target.parent_path(), target, render)) {
+            case whole_write::written: return page_write::written;
+            case whole_write::failed: return page_write::failed;
+            case whole_write::not_created: break;  // a folder that takes no new file
+        }
+    }
+    const fs::path temporary = temporary_for(link.parent_path(), link);
+    if (write_whole(temporary, render) != whole_write::written) {
+        return page_write::failed;
+    }
+    const bool copied = copy_into(temporary, link);
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    if (copied) {
+        return page_write::written;
+    }
+    if (fs::is_regular_file(fs::status(link, ignored))) {
+        // Far older than any input, so that the next run writes the page again.
+        set_modification_time(link, files_platform::file_time_from_unix(0, 0));
+    }
+    return page_write::target_incomplete;
 }
 
 }  // namespace
@@ -120,6 +200,17 @@ fs::file_time_type file_time_from_unix(std::int64_t seconds, std::int64_t nanose
         return before_1970 ? fs::file_time_type::min() : fs::file_time_type::max();
     }
     return fs::file_time_type(file_duration(count));
+}
+
+void unix_from_file_time(fs::file_time_type time, std::int64_t& seconds, std::int64_t& nanoseconds) {
+    const std::int64_t count = time.time_since_epoch().count();
+    seconds = count / 1000000000;
+    nanoseconds = count % 1000000000;
+    if (nanoseconds < 0) {
+        nanoseconds += 1000000000;
+        seconds -= 1;
+    }
+    seconds -= file_clock_offset();
 }
 
 }  // namespace files_platform
@@ -172,21 +263,17 @@ std::optional<fs::file_time_type> modification_time_if_any(const fs::path& path)
     throw fs::filesystem_error("cannot get file time", path, error);
 }
 
-bool write_page_file(const fs::path& path, const std::function<void(std::ostream&)>& render) {
+page_write write_page_file(const fs::path& path,
+                           const std::function<void(std::ostream&)>& render) {
     std::error_code ignored;
     if (fs::is_symlink(fs::symlink_status(path, ignored))) {
-        return write_whole(path, render);
+        return write_through_link(path, render);
     }
-    fs::path temporary_name(".");
-    temporary_name += path.filename();
-    temporary_name += "." + std::to_string(files_platform::process_id()) + ".tmp";
-    const fs::path temporary = path.parent_path() / temporary_name;
-    if (!write_whole(temporary, render)) {
-        return false;
-    }
-    if (!files_platform::replace(temporary, path)) {
-        fs::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    return write_by_rename(path.parent_path(), path, render) == whole_write::written
+               ? page_write::written
+               : page_write::failed;
+}
+
+bool set_modification_time(const fs::path& path, fs::file_time_type time) {
+    return files_platform::set_modification_time(path, time);
 }

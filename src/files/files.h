@@ -45,16 +45,33 @@ std::filesystem::file_time_type modification_time(const std::filesystem::path& p
 std::optional<std::filesystem::file_time_type> modification_time_if_any(
     const std::filesystem::path& path);
 
+// How writing a page ended.
+enum class page_write {
+    written,            // whole
+    failed,             // not at all: the old page is as it was
+    target_incomplete,  // a link's target written in place only partly (see write_page_file)
+};
+
 // Writes the page `path` whole, without line-end translation: `render` writes it into a temporary
 // file in the page's folder (named "." + the page's file name + "." + the process id + ".tmp"),
 // which is renamed over the page only when complete, so that a reader of the folder sees the old
 // page or the new one, never a part. (No flush to the disk: a power cut may lose the new page.)
-// A page that is a symbolic link is written through the link in place instead.
 //
-// Returns false when the page cannot be written: the temporary file cannot be created (`render`
-// is not called then), writing it fails, or the rename fails (a directory or a file locked by
-// another program in the page's place). An exception of `render` passes on. In every failure the
-// old page is left as it was and no temporary file remains; a link whose target was only partly
-// written is removed, so that it never passes for an up-to-date page later.
-bool write_page_file(const std::filesystem::path& path,
-                     const std::function<void(std::ostream&)>& render);
+// A page that is a symbolic link (organisers link pages into a web root) stays a link: the page
+// is written into a temporary file beside its target and renamed over the target. Where the
+// target's folder takes no new file, or the target is no regular file, the page is written into a
+// temporary file beside the link and then copied through the link in place; when that copy fails,
+// the target may hold part of the page (`target_incomplete`), and its last-write time is set to
+// 1970 so that the next run writes it again.
+//
+// `failed` when the page cannot be written: no temporary file can be created (`render` is not
+// called then), writing it fails, or the rename fails (a directory or a file locked by another
+// program in the page's place). An exception of `render` passes on. Whatever fails, the published
+// page is left as it was unless the result says otherwise, no temporary file remains, and a link
+// is never removed.
+page_write write_page_file(const std::filesystem::path& path,
+                           const std::function<void(std::ostream&)>& render);
+
+// Sets a file's last-write time at full precision, following symbolic links; false when it
+// cannot.
+bool set_modification_time(const std::filesystem::path& path, std::filesystem::file_time_type time);

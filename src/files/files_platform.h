@@ -33,9 +33,16 @@ bool replace(const std::filesystem::path& from, const std::filesystem::path& to)
 // The id of this process.
 std::uint64_t process_id();
 
+// Sets the last-write time of `path`, following symbolic links; false on failure.
+bool set_modification_time(const std::filesystem::path& path, std::filesystem::file_time_type time);
+
 // A time given as seconds and nanoseconds since 1970-01-01 00:00 UTC on the file clock; a time
 // the file clock cannot hold becomes its earliest or latest time. (files.cpp; both platforms.)
 std::filesystem::file_time_type file_time_from_unix(std::int64_t seconds,
                                                     std::int64_t nanoseconds);
+
+// The inverse: a time of the file clock as seconds since 1970 and nanoseconds (0 to 999999999).
+void unix_from_file_time(std::filesystem::file_time_type time, std::int64_t& seconds,
+                         std::int64_t& nanoseconds);
 
 }  // namespace files_platform

@@ -76,4 +76,15 @@ bool replace(const fs::path& from, const fs::path& to) {
 
 std::uint64_t process_id() { return static_cast<std::uint64_t>(::getpid()); }
 
+bool set_modification_time(const fs::path& path, fs::file_time_type time) {
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+    unix_from_file_time(time, seconds, nanoseconds);
+    struct timespec times[2] = {};
+    times[0].tv_nsec = UTIME_OMIT;  // the last access stays
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = static_cast<long>(nanoseconds);
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
 }  // namespace files_platform

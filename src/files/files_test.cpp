@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "files/files_platform.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -126,14 +127,14 @@ TEST(files, a_page_is_written_whole_and_replaces_the_old_one) {
     const temp_dir dir;
     const fs::path page = dir.path() / "race.html";
     page_text first{"first page"};
-    EXPECT_TRUE(write_page_file(page, first.render()));
+    EXPECT_EQ(write_page_file(page, first.render()), page_write::written);
     EXPECT_EQ(read_file(page), "first page");
 
     // A reader that opened the old page keeps reading it whole (where the system allows the
     // rename while it is open).
     std::ifstream reader(page, std::ios_base::binary);
     page_text second{"second\r\npage\n"};
-    const bool replaced = write_page_file(page, second.render());
+    const bool replaced = write_page_file(page, second.render()) == page_write::written;
     std::string seen((std::istreambuf_iterator<char>(reader)), std::istreambuf_iterator<char>());
     EXPECT_EQ(seen, "first page");
     reader.close();
@@ -143,7 +144,7 @@ TEST(files, a_page_is_written_whole_and_replaces_the_old_one) {
         // Windows: a page held open by another program cannot be replaced.
         EXPECT_EQ(fs::path::preferred_separator, '\\');
         EXPECT_EQ(read_file(page), "first page");
-        EXPECT_TRUE(write_page_file(page, second.render()));
+        EXPECT_EQ(write_page_file(page, second.render()), page_write::written);
         EXPECT_EQ(read_file(page), "second\r\npage\n");
     }
     EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"race.html"});
@@ -170,14 +171,16 @@ TEST(files, a_failed_page_leaves_the_old_page_and_no_temporary_file) {
     // A directory in the page's place is found when the finished page is renamed over it.
     fs::create_directory(dir.path() / "qualifying.html");
     page_text qualifying{"qualifying page"};
-    EXPECT_FALSE(write_page_file(dir.path() / "qualifying.html", qualifying.render()));
+    EXPECT_EQ(write_page_file(dir.path() / "qualifying.html", qualifying.render()),
+              page_write::failed);
     EXPECT_TRUE(qualifying.rendered);
     EXPECT_TRUE(fs::is_directory(dir.path() / "qualifying.html"));
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"qualifying.html", "race.html"}));
 
     // A folder that does not exist cannot take the temporary file: nothing is rendered.
     page_text lost{"lost page"};
-    EXPECT_FALSE(write_page_file(dir.path() / "missing" / "race.html", lost.render()));
+    EXPECT_EQ(write_page_file(dir.path() / "missing" / "race.html", lost.render()),
+              page_write::failed);
     EXPECT_FALSE(lost.rendered);
 }
 
@@ -192,10 +195,44 @@ TEST(files, a_linked_page_is_written_through_the_link) {
         GTEST_SKIP() << "no symbolic links here: " << error.message();
     }
     page_text text{"new page"};
-    EXPECT_TRUE(write_page_file(page, text.render()));
+    EXPECT_EQ(write_page_file(page, text.render()), page_write::written);
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(page)));
     EXPECT_EQ(read_file(target), "new page");
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"race.html", "www"}));
+    EXPECT_EQ(names_in(target.parent_path()), std::set<std::string>{"round1.html"});
+
+    // A rendering that fails never touches the published page, nor the link.
+    const auto failing = [](std::ostream& out) {
+        out << "half a page";
+        throw std::runtime_error("template: race.tpl: unrecognized tag: race-tabel");
+    };
+    EXPECT_THROW(write_page_file(page, failing), std::runtime_error);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(page)));
+    EXPECT_EQ(read_file(target), "new page");
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"race.html", "www"}));
+    EXPECT_EQ(names_in(target.parent_path()), std::set<std::string>{"round1.html"});
+
+    // Where the target's folder takes no temporary file (here a folder holds its name), the page
+    // is written beside the link and copied through it.
+    const fs::path blocked =
+        target.parent_path() /
+        (".round1.html." + std::to_string(files_platform::process_id()) + ".tmp");
+    fs::create_directory(blocked);
+    page_text copied{"copied page"};
+    EXPECT_EQ(write_page_file(page, copied.render()), page_write::written);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(page)));
+    EXPECT_EQ(read_file(target), "copied page");
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"race.html", "www"}));
+}
+
+TEST(files, modification_times_are_set_at_full_precision) {
+    const temp_dir dir;
+    write_file(dir.path() / "race.html", "page");
+    const fs::file_time_type time = modification_time(dir.path() / "race.html") -
+                                    std::chrono::seconds(90) + std::chrono::microseconds(123400);
+    EXPECT_TRUE(set_modification_time(dir.path() / "race.html", time));
+    EXPECT_EQ(modification_time(dir.path() / "race.html"), time);
+    EXPECT_FALSE(set_modification_time(dir.path() / "missing.html", time));
 }
 
 
@@ -214,7 +251,7 @@ TEST(files, a_long_page_is_written_whole_or_not_at_all) {
         }
         out << std::flush;
     };
-    EXPECT_TRUE(write_page_file(dir.path() / "series.html", render));
+    EXPECT_EQ(write_page_file(dir.path() / "series.html", render), page_write::written);
     EXPECT_EQ(read_file(dir.path() / "series.html"), text);
 
     std::error_code error;
@@ -222,8 +259,9 @@ TEST(files, a_long_page_is_written_whole_or_not_at_all) {
     if (error || !fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full here";
     }
-    EXPECT_FALSE(write_page_file(dir.path() / "teams.html", render));
-    EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"series.html"});
+    // A link to a device is written through in place; it stays when that fails.
+    EXPECT_EQ(write_page_file(dir.path() / "teams.html", render), page_write::target_incomplete);
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"series.html", "teams.html"}));
 }
 
 

@@ -78,4 +78,27 @@ bool replace(const fs::path& from, const fs::path& to) {
 
 std::uint64_t process_id() { return GetCurrentProcessId(); }
 
+bool set_modification_time(const fs::path& path, fs::file_time_type time) {
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+    unix_from_file_time(time, seconds, nanoseconds);
+    constexpr std::int64_t steps_1601_to_1970 = 116444736000000000;
+    const std::int64_t steps = seconds * 10000000 + nanoseconds / 100 + steps_1601_to_1970;
+    if (steps < 0) {
+        return false;
+    }
+    FILETIME written{};
+    written.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(steps) & 0xFFFFFFFF);
+    written.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(steps) >> 32);
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool set = SetFileTime(file, nullptr, nullptr, &written) != 0;
+    CloseHandle(file);
+    return set;
+}
+
 }  // namespace files_platform

@@ -55,8 +55,13 @@ std::vector<fs::path> event_directories() {
 // written is a warning.
 void write_summary_file(const char* file_name, const std::function<void(std::ostream&)>& render,
                         bool& summary_warning) {
-    if (!write_page_file(file_name, render)) {
-        error_stream() << "warning: unable to write " << file_name << '\n';
+    const page_write result = write_page_file(file_name, render);
+    if (result != page_write::written) {
+        error_stream() << "warning: unable to write " << file_name
+                       << (result == page_write::target_incomplete
+                               ? "; the page it links to may be incomplete, and is written again "
+                                 "on the next run\n"
+                               : "\n");
         summary_warning = true;
     }
 }
