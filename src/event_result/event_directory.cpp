@@ -16,6 +16,7 @@
 #include "event_result/replay.h"
 #include "files/files.h"
 #include "options/config_file.h"
+#include "replay_check/replay_check.h"
 
 namespace {
 
@@ -36,16 +37,29 @@ bool asks_for_race_points(const options::option_set& o) {
            o.fastest_qualifier_to_finish.value != 0;
 }
 
-// The event's replays, in file name order.
-std::vector<std::filesystem::path> list_replays(const std::filesystem::path& directory) {
+// What an event folder's listing shows: its replays, its subfolders and the settings files
+// with a wrong name, each in file name order.
+struct folder_listing {
     std::vector<std::filesystem::path> replays;
+    std::vector<std::filesystem::path> subfolders;
+    std::vector<std::filesystem::path> others;  // every other entry
+};
+
+folder_listing list_folder(const std::filesystem::path& directory) {
+    folder_listing listing;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
         if (is_replay_name(path_to_utf8(entry.path().filename()))) {
-            replays.push_back(entry.path());
+            listing.replays.push_back(entry.path());
+        } else {
+            std::error_code error;
+            (entry.is_directory(error) ? listing.subfolders : listing.others)
+                .push_back(entry.path());
         }
     }
-    sort_by_file_name(replays);
-    return replays;
+    sort_by_file_name(listing.replays);
+    sort_by_file_name(listing.subfolders);
+    sort_by_file_name(listing.others);
+    return listing;
 }
 
 // The replays of an event, read before anything is logged about them: the event's settings
@@ -57,9 +71,9 @@ struct read_replays {
     std::exception_ptr failure;                // of paths[sessions.size()], when it failed
 };
 
-read_replays read_all_replays(const std::filesystem::path& directory) {
+read_replays read_all_replays(std::vector<std::filesystem::path> paths) {
     read_replays read;
-    read.paths = list_replays(directory);
+    read.paths = std::move(paths);
     read.sessions.reserve(read.paths.size());
     for (const std::filesystem::path& path : read.paths) {
         try {
@@ -70,6 +84,21 @@ read_replays read_all_replays(const std::filesystem::path& directory) {
         }
     }
     return read;
+}
+
+// Why a qualifying replay is not merged into an event with a race: it was recorded on another
+// track or after the race started (a replay of another round copied into the folder). Nothing
+// when it belongs.
+std::optional<std::string> foreign_qualifying(const replay& qualifying, const replay& race) {
+    if (qualifying.track_id != race.track_id) {
+        return "its track is " + visible(qualifying.track_id) + ", the race's " +
+               visible(race.track_id);
+    }
+    if (qualifying.start_time > race.start_time) {
+        return "it started at " + session_time_text(qualifying.start_time) +
+               " UTC, after the race (" + session_time_text(race.start_time) + " UTC)";
+    }
+    return std::nullopt;
 }
 
 // When the sessions took place: the race's start, else the earliest qualifying start.
@@ -161,7 +190,7 @@ event_result process_event_directory(const std::shared_ptr<const options::option
 }
 
 event_start event_start_time(const std::filesystem::path& directory) {
-    read_replays read = read_all_replays(directory);
+    read_replays read = read_all_replays(list_folder(directory).replays);
     if (read.failure) {
         std::rethrow_exception(read.failure);
     }
@@ -181,7 +210,8 @@ event_reading read_event_directory(const round_layers& layers,
     event.folder = path_to_utf8(directory.filename());
     log_stream() << "entering event directory: " << visible(event.folder) << '\n';
 
-    read_replays replays = read_all_replays(directory);
+    folder_listing listing = list_folder(directory);
+    read_replays replays = read_all_replays(std::move(listing.replays));
     const std::optional<std::int64_t> start = start_of(replays.sessions);
     round_layers::event_settings settings =
         start ? layers.settings_for(event.folder, *start)
@@ -193,6 +223,15 @@ event_reading read_event_directory(const round_layers& layers,
                                   : "  using global options.\n");
     if (!settings.blocks.empty()) {
         log_stream() << "  championship blocks: " << settings.blocks << '\n';
+    }
+    if (!has_own_file) {
+        for (const std::filesystem::path& other : listing.others) {
+            if (const auto warning = misnamed_settings_warning(path_to_utf8(other.filename()),
+                                                               visible(path_to_utf8(other)))) {
+                error_stream() << "  warning: " << *warning << '\n';
+                event.pause = true;
+            }
+        }
     }
     if (has_own_file) {
         auto own = std::make_shared<options::option_set>(*settings.options);
@@ -211,6 +250,10 @@ event_reading read_event_directory(const round_layers& layers,
     // The pages are out of date when older than any configuration, template or replay file, or
     // than the folder itself (a replay removed or renamed).
     reading.newest_input = std::max(options.newest_input_time, modification_time(directory));
+    const auto race_replay = std::find_if(
+        replays.sessions.begin(), replays.sessions.end(),
+        [](const replay& session) { return replay_kind(session) == session_kind::race; });
+    std::optional<std::filesystem::path> race_path;
     for (std::size_t i = 0; i < replays.paths.size(); ++i) {
         const std::filesystem::path& path = replays.paths[i];
         log_stream() << "  parsing MPR: " << visible(path_to_utf8(path.filename()));
@@ -222,6 +265,14 @@ event_reading read_event_directory(const round_layers& layers,
         reading.newest_input = std::max(reading.newest_input, session.input_time);
         if (replay_kind(session) == session_kind::qualifying) {
             log_stream() << ": qualifying\n";
+            if (race_replay != replays.sessions.end()) {
+                if (const auto why = foreign_qualifying(session, *race_replay)) {
+                    error_stream() << "  warning: " << visible(path_to_utf8(path))
+                                   << " is not merged: " << *why << '\n';
+                    event.pause = true;
+                    continue;
+                }
+            }
             if (!event.qualifying) {
                 event.qualifying = new_qualifying_result();
             }
@@ -229,11 +280,17 @@ event_reading read_event_directory(const round_layers& layers,
         } else {
             log_stream() << ": race\n";
             check_race_start(session, path);
-            if (event.race) {
-                throw std::runtime_error("multiple race replays in " +
-                                         visible(path_to_utf8(directory)));
+            if (race_path) {
+                const std::string first = visible(path_to_utf8(race_path->filename()));
+                throw std::runtime_error(
+                    "multiple race replays in " + visible(path_to_utf8(directory)) + ": " + first +
+                    " and " + visible(path_to_utf8(path.filename())) +
+                    "; keep the one that counts and rename the other so that its name no longer "
+                    "ends in \".mpr\" (for example \"" + first + ".aborted\"), or remove it");
             }
+            race_path = path;
             event.race = build_race_result(options, session);
+            reading.race_digest = record_digest(session);
         }
     }
 
@@ -242,6 +299,21 @@ event_reading read_event_directory(const round_layers& layers,
         log_stream() << "  no replays found, skipping directory.\n";
         for (const std::string& block : layers.blocks_naming(event.folder)) {
             log_stream() << "  " << block << " applies to no event while the folder holds no replay.\n";
+        }
+        for (const std::filesystem::path& subfolder : listing.subfolders) {
+            std::error_code error;
+            std::size_t count = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(subfolder, error)) {
+                count += is_replay_name(path_to_utf8(entry.path().filename())) ? 1 : 0;
+            }
+            if (count > 0) {
+                error_stream() << "  warning: "
+                               << replays_in_subfolder_warning(visible(path_to_utf8(directory)),
+                                                               visible(path_to_utf8(subfolder)),
+                                                               count)
+                               << '\n';
+                event.pause = true;
+            }
         }
         return reading;
     }

@@ -36,6 +36,7 @@ struct event_reading {
     event_result event;  // not yet scored
     std::filesystem::file_time_type newest_input;  // of every input behind the event
     bool lacks_race = false;  // race points are configured, but there is no race replay
+    std::uint64_t race_digest = 0;  // the race replay's record_digest, when there is one
 };
 
 // The first part of process_event_directory, with the settings that `layers` gives the event for

@@ -190,7 +190,7 @@ TEST(event_directory, complete_event_merges_qualifying_replays_and_writes_both_p
     event_fixture f;
     replay second = qualifying_session();
     second.start_time = 900;
-    second.track_id = "BL2";
+    second.records = {driver("bob", 0, 0, 59000, 0), driver("ann", 0, 0, 60500, 0)};
     write_replay_file(f.directory / "q1.mpr", qualifying_session());
     write_replay_file(f.directory / "q2.MPR", second);
     write_replay_file(f.directory / "race.mpr", race_session());
@@ -205,11 +205,43 @@ TEST(event_directory, complete_event_merges_qualifying_replays_and_writes_both_p
               "  parsing MPR: race.mpr: race\n");
     EXPECT_EQ(f.errors, "");
     ASSERT_TRUE(event.qualifying);
-    EXPECT_EQ(event.qualifying->track_ids.size(), 2u);
+    EXPECT_EQ(event.qualifying->results.front().key, make_name_key("bob"));
     EXPECT_EQ(event.start_time(), 2000);
     EXPECT_TRUE(fs::exists(f.directory / "qualifying.html"));
     EXPECT_TRUE(fs::exists(f.directory / "race.html"));
     EXPECT_EQ(event.scores.find(make_name_key("bob"))->points, points_value(10));
+}
+
+TEST(event_directory, a_qualifying_replay_from_elsewhere_is_not_merged_into_a_race_event) {
+    event_fixture f;
+    replay other_track = qualifying_session();
+    other_track.track_id = "AS1";
+    other_track.records = {driver("cid", 0, 0, 50000, 0)};
+    replay later = qualifying_session();
+    later.start_time = 2600;  // after the race
+    later.records = {driver("dan", 0, 0, 50000, 0)};
+    write_replay_file(f.directory / "q1.mpr", qualifying_session());
+    write_replay_file(f.directory / "q2.mpr", other_track);
+    write_replay_file(f.directory / "q3.mpr", later);
+    write_replay_file(f.directory / "race.mpr", race_session());
+    const event_result event = f.process();
+    EXPECT_TRUE(event.pause);
+    EXPECT_EQ(f.errors, "  warning: " + f.path("q2.mpr") +
+                            " is not merged: its track is AS1, the race's BL1\n"
+                            "  warning: " + f.path("q3.mpr") +
+                            " is not merged: it started at Thu Jan  1 00:43 1970 UTC, after the "
+                            "race (Thu Jan  1 00:33 1970 UTC)\n");
+    ASSERT_TRUE(event.qualifying);
+    EXPECT_EQ(event.qualifying->results.size(), 2U);
+    EXPECT_EQ(event.scores.find(make_name_key("cid")), nullptr);
+
+    // Without a race, qualifying sessions on several tracks are merged.
+    fs::remove(f.directory / "race.mpr");
+    f.global->race_points.points.clear();
+    const event_result qualifying_only = f.process();
+    EXPECT_EQ(f.errors, "");
+    EXPECT_EQ(qualifying_only.qualifying->track_ids.size(), 2U);
+    EXPECT_EQ(qualifying_only.qualifying->results.size(), 4U);
 }
 
 TEST(event_directory, replay_errors_end_the_run) {
@@ -217,7 +249,11 @@ TEST(event_directory, replay_errors_end_the_run) {
         event_fixture f;
         write_replay_file(f.directory / "a.mpr", race_session());
         write_replay_file(f.directory / "b.mpr", race_session());
-        EXPECT_EQ(f.process_error(), "multiple race replays in " + f.directory.string());
+        EXPECT_EQ(f.process_error(),
+                  "multiple race replays in " + f.directory.string() +
+                      ": a.mpr and b.mpr; keep the one that counts and rename the other so that "
+                      "its name no longer ends in \".mpr\" (for example \"a.mpr.aborted\"), or "
+                      "remove it");
     }
     {
         event_fixture f;

@@ -150,3 +150,27 @@ void check_race_start(const replay& r, const std::filesystem::path& path) {
         throw std::runtime_error("incomplete race MPR (no start): " + visible(path_to_utf8(path)));
     }
 }
+
+std::uint64_t record_digest(const replay& r) {
+    // FNV-1a over the fields, each text followed by a zero byte so that fields cannot run into
+    // each other.
+    std::uint64_t digest = 14695981039346656037u;
+    const auto add = [&digest](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            digest = (digest ^ bytes[i]) * 1099511628211u;
+        }
+    };
+    const auto add_text = [&add](const std::string& text) { add(text.c_str(), text.size() + 1); };
+    for (const replay_record& record : r.records) {
+        add_text(record.nickname);
+        add_text(record.car);
+        add_text(record.user_name);
+        const std::int64_t numbers[] = {record.laps,           record.flags,
+                                        record.total_time_ms,  record.best_lap_ms,
+                                        record.grid_slot,      record.mass_kg,
+                                        record.intake_percent};
+        add(numbers, sizeof numbers);
+    }
+    return digest;
+}

@@ -91,6 +91,10 @@ replay read_replay(const std::filesystem::path& path);
 // set no time are listed last); anything else is a race.
 session_kind replay_kind(const replay& r);
 
+// A digest of a replay's result records (every field of every record, in order): replays with
+// the same records have the same digest, and different records almost never do.
+std::uint64_t record_digest(const replay& r);
+
 // Throws std::runtime_error "incomplete race MPR (no start): " + path when a race replay's start
 // flag is set. The event directory makes this check after it has logged the replay as a race.
 void check_race_start(const replay& r, const std::filesystem::path& path);

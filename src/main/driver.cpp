@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 #include "event_result/adjustment_check.h"
 #include "event_result/event_directory.h"
@@ -17,12 +18,13 @@
 #include "files/files.h"
 #include "html_template/html_template.h"
 #include "main/command_line.h"
-#include "standings/standings.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
 #include "read_ahead/read_ahead.h"
+#include "replay_check/replay_check.h"
 #include "round_layers/round_layers.h"
 #include "season_data/season_data.h"
+#include "standings/standings.h"
 #include "summary/points_chart.h"
 #include "summary/summary_pages.h"
 
@@ -33,9 +35,12 @@ namespace fs = std::filesystem;
 // How many events are read at most ahead of the one whose pages are written.
 constexpr std::size_t events_read_ahead = 16;
 
-// The subdirectories of the championship folder, in file name order.
-std::vector<fs::path> event_directories() {
+// The subdirectories of the championship folder, in file name order; the warnings about the
+// other entries that were meant to be read (replays outside an event folder, a settings file with
+// a wrong name) go into `warnings`.
+std::vector<fs::path> event_directories(std::vector<std::string>& warnings) {
     std::vector<fs::path> directories;
+    std::vector<fs::path> others;
     for (const auto& entry : fs::directory_iterator(".")) {
         // The listing knows the type of most entries; only a symbolic link is followed.
         std::error_code error;
@@ -43,11 +48,21 @@ std::vector<fs::path> event_directories() {
         if (error && error != std::errc::no_such_file_or_directory) {
             throw fs::filesystem_error("status", entry.path(), error);
         }
-        if (directory) {  // an entry that vanished meanwhile is not one
-            directories.push_back(entry.path());
-        }
+        (directory ? directories : others).push_back(entry.path());  // one that vanished is none
     }
     sort_by_file_name(directories);
+    sort_by_file_name(others);
+    const bool has_settings = fs::exists("rostrum.conf");
+    for (const fs::path& other : others) {
+        const std::string name = path_to_utf8(other.filename());
+        if (is_replay_name(name)) {
+            warnings.push_back(replay_outside_events_warning(visible(name)));
+        } else if (!has_settings) {
+            if (auto warning = misnamed_settings_warning(name, visible(name))) {
+                warnings.push_back(std::move(*warning));
+            }
+        }
+    }
     return directories;
 }
 
@@ -89,7 +104,12 @@ void run_championship() {
     bool global_warning = false;  // a warning about the global file was written
     options::championship_options loaded =
         options::load_championship_options("rostrum.conf", global_warning);
-    const std::vector<fs::path> directories = event_directories();
+    std::vector<std::string> listing_warnings;
+    const std::vector<fs::path> directories = event_directories(listing_warnings);
+    for (const std::string& warning : listing_warnings) {
+        error_stream() << "warning: " << warning << '\n';
+        global_warning = true;
+    }
 
     // The settings of each event: the championship's, with the blocks that reach it. Where a from
     // block applies depends on when its event took place, so those events' start times come
@@ -114,6 +134,7 @@ void run_championship() {
     std::vector<event_result> events;
     events.reserve(directories.size());
     season_presence season(global->adjustments);  // who the championship's adjustments name
+    race_register races;
 
     // The next events are read on other threads while this one writes the pages of the event
     // before them; what a reading writes to the console is recorded and shown in event order.
@@ -141,6 +162,15 @@ void run_championship() {
         }
         write_event_pages(taken.reading);
         event_result& event = taken.reading.event;
+        if (event.complete && event.race) {
+            // The same race copied into a second folder counts once, for the first folder.
+            if (const auto warning = races.add(visible(event.folder), event.race->start_time,
+                                               event.race->track_id, taken.reading.race_digest)) {
+                error_stream() << "  warning: " << *warning << '\n';
+                event.complete = false;
+                global_warning = true;
+            }
+        }
         if (event.pause) {
             wait_for_enter(false);
             ahead.rerun_after(index);

@@ -264,9 +264,12 @@ pt::ptree parse_info(const std::string& text, const fs::path& path) {
     try {
         pt::read_info(in, tree);
     } catch (const pt::info_parser_error& error) {
-        std::string message = error.message();
+        // The reader names a file it cannot include as written, escapes expanded: a Windows path
+        // ("C:\temp\new.conf") holds a tab and a line feed by then.
+        std::string message = visible(error.message());
         if (message == "unknown escape sequence" ||
-            message == "character expected after backslash") {
+            message == "character expected after backslash" ||
+            has_control_character(error.message())) {
             message += '\n';
             message += backslash_hint;
         }

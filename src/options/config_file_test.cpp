@@ -582,6 +582,10 @@ TEST_F(config_file, syntax_errors_name_the_file_and_the_line) {
          included.generic_string() + "(2): unmatched }"},
         {"\n#include \"" + (dir.path() / "none").generic_string() + "\"\n",
          config + "(2): cannot open include file " + (dir.path() / "none").generic_string()},
+        {"#include \"C:\\temp\\new.conf\"\n",
+         config + "(1): cannot open include file C:\\temp\\x0Aew.conf\n"
+                  "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t "
+                  "is a tab, \\r a carriage return)"},
         {"template\n{\n    race C:\\league\\race.html\n}\n",
          config + "(3): unknown escape sequence\n"
                   "paths in rostrum.conf are written with \"/\": a backslash starts an escape (\\t "

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "common/visible_text.h"
 #include "console/console.h"
 
 namespace options {
@@ -276,7 +277,7 @@ std::istream& operator>>(std::istream& in, column_list& list) {
     while (in >> word) {
         const auto found = column_of_name(word);
         if (!found) {
-            error_stream() << "invalid column type: " << word << '\n';
+            error_stream() << "invalid column type: " << visible(word) << '\n';
             in.setstate(std::ios_base::failbit);
             return in;
         }

@@ -246,6 +246,7 @@ TEST(value_syntax, column_lists) {
         {"position driver cars", "fails", "invalid column type: cars\n"},
         {"position,driver", "fails", "invalid column type: position,driver\n"},
         {"Position", "fails", "invalid column type: Position\n"},
+        {"driver\bbest-lap", "fails", "invalid column type: driver\\x08best-lap\n"},
     });
 }
 

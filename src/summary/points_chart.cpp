@@ -26,6 +26,22 @@ constexpr std::size_t most_events_with_dots = 40;
 constexpr const char* palette[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
                                    "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22", "#17becf"};
 
+// The dash pattern of the line of the driver in place `d` (from 0): the first ten lines are
+// solid, each in a colour of the palette; the next ten dashed, the next dotted and so on, so that
+// no two lines look alike however many are charted. Empty for a solid line.
+std::string dash_pattern(std::size_t d) {
+    static const char* const first_patterns[] = {"", "9 4", "2 3", "9 3 2 3", "14 4", "9 3 2 3 2 3"};
+    const std::size_t round = d / std::size(palette);
+    if (round < std::size(first_patterns)) {
+        return first_patterns[round];
+    }
+    std::string pattern = "14 3";  // then a long dash and one more dot each round
+    for (std::size_t dot = std::size(first_patterns) - 3; dot < round; ++dot) {
+        pattern += " 2 3";
+    }
+    return pattern;
+}
+
 double value_of(points_value points) {
     return static_cast<double>(points.numerator()) / points.denominator();
 }
@@ -178,11 +194,14 @@ void write_points_chart(std::ostream& out, const std::vector<event_result>& even
     out << "</g>\n";
     for (std::size_t d = 0; d < shown; ++d) {
         const char* colour = palette[d % std::size(palette)];
+        const std::string pattern = dash_pattern(d);
+        const std::string dashes =
+            pattern.empty() ? std::string() : " stroke-dasharray=\"" + pattern + "\"";
         out << "<g class=\"driver\" stroke=\"" << colour << "\" fill=\"" << colour << "\"><title>";
         write_text(out, ranking[d]->name);
         out << "</title>";
         if (events.size() > 1) {
-            out << "<polyline fill=\"none\" stroke-width=\"2\" points=\"";
+            out << "<polyline fill=\"none\" stroke-width=\"2\"" << dashes << " points=\"";
             for (std::size_t e = 0; e < events.size(); ++e) {
                 out << (e == 0 ? "" : " ") << event_x(e, events.size()) << ','
                     << axis.y(value_of(totals[d][e]));
@@ -197,7 +216,7 @@ void write_points_chart(std::ostream& out, const std::vector<event_result>& even
         }
         const long y = plot_top + legend_row * static_cast<long>(d) + 8;
         out << "<line x1=\"" << legend_left << "\" y1=\"" << y << "\" x2=\"" << legend_left + 20
-            << "\" y2=\"" << y << "\" stroke-width=\"3\"/><text x=\"" << legend_left + 26
+            << "\" y2=\"" << y << "\" stroke-width=\"3\"" << dashes << "/><text x=\"" << legend_left + 26
             << "\" y=\"" << y + 4 << "\" stroke=\"none\" fill=\"currentColor\">" << d + 1 << ". ";
         write_text(out, shortened(ranking[d]->name, 20));
         out << "</text></g>\n";

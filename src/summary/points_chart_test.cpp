@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -100,6 +101,36 @@ TEST(points_chart, only_the_first_drivers_and_their_counted_totals) {
     const std::string best_round = chart(events, 1, 1);
     EXPECT_NE(best_round.find("points=\"112,24 424,24 736,24\""), std::string::npos) << best_round;
     EXPECT_NE(chart(events, 0, 1).find("points=\"112,226 424,212 736,78\""), std::string::npos);
+}
+
+TEST(points_chart, every_charted_line_can_be_told_from_every_other) {
+    std::vector<event_result> events;
+    for (const char* track : {"BL1", "AS1"}) {
+        events.push_back(race_event(track));
+        for (int d = 0; d < 80; ++d) {
+            add(events.back(), "driver" + std::to_string(d), "D" + std::to_string(d), 80 - d);
+        }
+    }
+    const std::string svg = chart(events, 0, 80);
+    std::set<std::string> looks;
+    for (std::size_t at = svg.find("<g class=\"driver\""); at != std::string::npos;
+         at = svg.find("<g class=\"driver\"", at + 1)) {
+        const std::string group = svg.substr(at, svg.find("</g>", at) - at);
+        const std::size_t line = group.find("<polyline");
+        const std::string stroke = group.substr(0, group.find('>'));
+        const std::string polyline = group.substr(line, group.find(" points=", line) - line);
+        // The legend line is drawn as the polyline.
+        const std::size_t dash = polyline.find(" stroke-dasharray");
+        const std::string legend = group.substr(group.find("<line"));
+        EXPECT_EQ(dash == std::string::npos, legend.find("stroke-dasharray") == std::string::npos);
+        looks.insert(stroke + polyline);
+    }
+    EXPECT_EQ(looks.size(), 80U);
+    // The first ten keep their solid lines in the palette's colours.
+    EXPECT_EQ(count(svg, "stroke-dasharray"), 2U * 70U);
+    EXPECT_NE(svg.find("<g class=\"driver\" stroke=\"#1f77b4\" fill=\"#1f77b4\"><title>D10</title>"
+                       "<polyline fill=\"none\" stroke-width=\"2\" stroke-dasharray=\"9 4\""),
+              std::string::npos);
 }
 
 }  // namespace
