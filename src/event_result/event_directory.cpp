@@ -113,20 +113,21 @@ std::optional<std::int64_t> start_of(const std::vector<replay>& sessions) {
     return qualifying;
 }
 
-// Writes one event page unless it exists and is not older than the event's newest input. Returns
-// whether the page is now current (written, or found up to date).
-bool write_page(event_result& event, const std::filesystem::path& directory, const char* name,
-                std::filesystem::file_time_type newest_input,
-                const std::function<void(event_result&, std::ostream&)>& writer) {
+enum class page_outcome { up_to_date, written, not_written };
+
+// Writes one event page unless it exists and is not older than the event's newest input.
+page_outcome write_page(event_result& event, const std::filesystem::path& directory,
+                        const char* name, std::filesystem::file_time_type newest_input,
+                        const std::function<void(event_result&, std::ostream&)>& writer) {
     const std::filesystem::path page = directory / name;
     if (const auto written = modification_time_if_any(page); written && *written >= newest_input) {
         log_stream() << "  up-to-date " << name << " exists; not overwriting.\n";
-        return true;
+        return page_outcome::up_to_date;
     }
     const page_write result =
         write_page_file(page, [&event, &writer](std::ostream& out) { writer(event, out); });
     if (result == page_write::written) {
-        return true;
+        return page_outcome::written;
     }
     error_stream() << "  warning: unable to write " << visible(path_to_utf8(page))
                    << (result == page_write::target_incomplete
@@ -134,18 +135,33 @@ bool write_page(event_result& event, const std::filesystem::path& directory, con
                              "the next run\n"
                            : "\n");
     event.pause = true;
-    return false;
+    return page_outcome::not_written;
 }
 
+// The pages of one event as they are written: which are current (written, or found up to date),
+// and whether the folder was written to.
+struct event_pages_written {
+    std::vector<std::filesystem::path> current;
+    bool folder_changed = false;
+
+    // Notes the outcome of writing a page.
+    void note(const std::filesystem::path& page, page_outcome outcome) {
+        folder_changed = folder_changed || outcome != page_outcome::up_to_date;
+        if (outcome != page_outcome::not_written) {
+            current.push_back(page);
+        }
+    }
+};
+
 // The event folder's own last-write time is an input of its pages: removing or renaming a replay
-// changes it. Writing a page into the folder changes it too, so the current pages are given at
-// least the folder's time once they are written (a page never passes for older than the writing
+// changes it. Writing a page into the folder changes it too, so once the folder was written to,
+// its current pages are given at least its time (a page never passes for older than the writing
 // of its neighbour).
-void stamp_pages(const std::filesystem::path& directory,
-                 const std::vector<std::filesystem::path>& current) {
-    if (current.empty()) {
+void stamp_pages(const std::filesystem::path& directory, const event_pages_written& pages) {
+    if (!pages.folder_changed || pages.current.empty()) {
         return;
     }
+    const std::vector<std::filesystem::path>& current = pages.current;
     const std::filesystem::file_time_type folder_time = modification_time(directory);
     for (const std::filesystem::path& page : current) {
         if (const auto time = modification_time_if_any(page); time && *time < folder_time) {
@@ -337,11 +353,11 @@ void write_event_pages(event_reading& reading) {
     if (!event.qualifying && !event.race) {
         return;
     }
-    std::vector<std::filesystem::path> current;  // the pages now current
-    if (event.qualifying &&
-        write_page(event, reading.directory, "qualifying.html", reading.newest_input,
-                   write_qualifying_page)) {
-        current.push_back(reading.directory / "qualifying.html");
+    event_pages_written pages;
+    if (event.qualifying) {
+        const std::filesystem::path page = reading.directory / "qualifying.html";
+        pages.note(page, write_page(event, reading.directory, "qualifying.html",
+                                    reading.newest_input, write_qualifying_page));
     }
     if (reading.lacks_race) {
         error_stream() << "  error: options has race points, yet no race MPR was found\n";
@@ -351,13 +367,14 @@ void write_event_pages(event_reading& reading) {
                         "    skipping result HTML generation.\n"
                         "    this event will not be included in series summary.\n";
         event.pause = true;
-        stamp_pages(reading.directory, current);
+        stamp_pages(reading.directory, pages);
         return;
     }
     award_points(event);
-    if (event.race && write_page(event, reading.directory, "race.html", reading.newest_input,
-                                 write_race_page)) {
-        current.push_back(reading.directory / "race.html");
+    if (event.race) {
+        pages.note(reading.directory / "race.html",
+                   write_page(event, reading.directory, "race.html", reading.newest_input,
+                              write_race_page));
     }
-    stamp_pages(reading.directory, current);
+    stamp_pages(reading.directory, pages);
 }

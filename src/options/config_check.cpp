@@ -110,6 +110,16 @@ std::optional<std::size_t> closeness(std::string_view name, std::string_view can
     return distance;
 }
 
+// How a key at `level` is named in a warning about an entry at `section`: alone at its own
+// level, "event-name at the top level", "points.fastest-lap".
+std::string suggested(const std::string& level, const std::string& section,
+                      const std::string& candidate) {
+    if (level == section) {
+        return candidate;
+    }
+    return level.empty() ? candidate + " " + level_text(level) : joined(level, candidate);
+}
+
 // The closest known key to an unknown `name` written at `section`, as the warning shows it.
 std::optional<std::string> suggestion(const key_levels& levels, const std::string& section,
                                       const std::string& name) {
@@ -130,16 +140,37 @@ std::optional<std::string> suggestion(const key_levels& levels, const std::strin
             }
             best_distance = *distance;
             best_here = here;
-            if (here) {
-                best = candidate;
-            } else if (level.empty()) {
-                best = candidate + " " + level_text(level);
-            } else {
-                best = joined(level, candidate);
-            }
+            best = suggested(level, section, candidate);
         }
     }
     return best;
+}
+
+// Words organisers reach for, and the key they mean, whatever the spelling distance. "title",
+// "series-name" and "name" mean the championship's name in its own file, the event's elsewhere.
+struct guess {
+    const char* word;
+    const char* level;
+    const char* key;       // null: the name key of the file
+    const char* note = nullptr;  // said after the question
+};
+const char* const rounds_note = "best-results is the number of rounds that count";
+const guess guesses[] = {
+    {"drop-rounds", "points", "best-results", rounds_note},
+    {"drops", "points", "best-results", rounds_note},
+    {"dropped-rounds", "points", "best-results", rounds_note},
+    {"discard", "points", "best-results", rounds_note},
+    {"best-of", "points", "best-results", rounds_note},
+    {"pole", "points", "fastest-qualifier"},
+    {"pole-position", "points", "fastest-qualifier"},
+    {"title", "", nullptr},
+    {"series-name", "", nullptr},
+    {"name", "", nullptr},
+    {"team", "", "teams"},
+};
+
+bool is_points_table(const std::string& path) {
+    return path == "points.race" || path == "points.qualifying" || path == "points.grid";
 }
 
 const char* const block_rule =
@@ -152,20 +183,21 @@ public:
                 std::vector<std::string>& warnings)
         : places(places), levels(levels), known(known), warnings(warnings) {}
 
-    // Checks the entries of `tree`, at `section` of the file. `outer_block` is the block that
-    // holds the top level being checked ("from \"r01\""), or null: the file's own top level, where
-    // blocks may stand when `blocks_allowed`.
-    void check(const pt::ptree& tree, const std::string& section, bool blocks_allowed,
+    // Checks the entries of `tree`, at `section` of the file. `event_settings`: they are one
+    // event's settings (an event's own file, a block), not the championship's top level.
+    // `outer_block` is the block that holds them ("from \"r01\""), or null.
+    void check(const pt::ptree& tree, const std::string& section, bool event_settings,
                const std::string* outer_block = nullptr) {
         std::unordered_map<std::string, const pt::ptree*> first;
         std::unordered_map<std::string, const pt::ptree*> first_block;  // by kind and folder
-        for (const auto& [name, child] : tree) {
+        for (auto it = tree.begin(); it != tree.end(); ++it) {
+            const auto& [name, child] = *it;
             const std::string path = joined(section, name);
             if (section.empty() && is_block(name)) {
                 const std::string block = name + " \"" + visible(child.data()) + "\"";
                 if (outer_block != nullptr) {
                     warn(child, block + " inside " + *outer_block + block_rule);
-                } else if (!blocks_allowed) {
+                } else if (event_settings) {
                     warn(child, block + block_rule);
                 } else if (const auto [earlier, is_first] =
                                first_block.emplace(name + '\n' + child.data(), &child);
@@ -173,13 +205,23 @@ public:
                     warn(child, "repeated " + block + " (ignored); the first, at " +
                                     places.relative_to(*earlier->second, child) + ", counts");
                 } else {
-                    check(child, "", false, &block);
+                    check(child, "", true, &block);
                 }
                 continue;
             }
             if (!levels.knows(section, name)) {
-                not_known_here(child, section, name);
+                if (it != tree.begin() && places.follows_value(child)) {
+                    it = value_with_spaces(tree, std::prev(it), section);
+                    continue;
+                }
+                not_known_here(child, section, name, event_settings);
                 continue;
+            }
+            if (event_settings &&
+                std::find(known.championship_keys.begin(), known.championship_keys.end(), path) !=
+                    known.championship_keys.end()) {
+                warn(child, visible(path) +
+                                " is read from the championship's rostrum.conf only (ignored here)");
             }
             const auto [earlier, is_first] = first.emplace(name, &child);
             if (!is_first) {
@@ -190,7 +232,7 @@ public:
                 continue;
             }
             if (levels.holds_keys_inside(path)) {
-                check(child, path, false);
+                check(child, path, event_settings, outer_block);
             }
         }
     }
@@ -200,8 +242,41 @@ private:
         warnings.push_back(places.of(entry) + ": " + text);
     }
 
+    // The entries after `head` that follow its value on its line and are no keys of the section
+    // ("race 25, 18, 15" reads as race = "25," and the entries "18," and "15"): one warning, at
+    // the first of them. Returns the last of them.
+    pt::ptree::const_iterator value_with_spaces(const pt::ptree& tree,
+                                                pt::ptree::const_iterator head,
+                                                const std::string& section) {
+        const std::string path = joined(section, head->first);
+        std::string spaced = head->second.data();
+        std::string joined_up = spaced;
+        auto last = std::next(head);
+        for (auto it = last; it != tree.end() && !levels.knows(section, it->first) &&
+                             places.follows_value(it->second);
+             ++it) {
+            last = it;
+            for (const std::string* part : {&it->first, &it->second.data()}) {
+                if (!part->empty()) {
+                    spaced += " " + *part;
+                    joined_up += *part;
+                }
+            }
+        }
+        const pt::ptree& first = std::next(head)->second;
+        std::string text = visible(path) + ": " + visible(std::next(head)->first) +
+                           " follows its value on the same line (ignored); a value with spaces is "
+                           "written in double quotes";
+        text += is_points_table(path)
+                    ? ", and a points table without the spaces: " + visible(head->first) + " " +
+                          visible(joined_up)
+                    : ": " + visible(head->first) + " \"" + visible(spaced) + "\"";
+        warn(first, text);
+        return last;
+    }
+
     void not_known_here(const pt::ptree& entry, const std::string& section,
-                        const std::string& name) {
+                        const std::string& name, bool event_settings) {
         const std::string path = visible(joined(section, name));
         if (name.find('.') != std::string::npos && levels.is_key_path(name)) {
             const auto dot = name.rfind('.');
@@ -222,7 +297,17 @@ private:
             return;
         }
         std::string text = "unknown key " + path + " (ignored)";
-        if (const auto closest = suggestion(levels, section, name)) {
+        const auto guessed = std::find_if(std::begin(guesses), std::end(guesses),
+                                          [&name](const guess& g) { return name == g.word; });
+        if (guessed != std::end(guesses)) {
+            const char* key = guessed->key != nullptr
+                                  ? guessed->key
+                                  : (event_settings ? "event-name" : "championship-name");
+            text += "; did you mean " + suggested(guessed->level, section, key) + "?";
+            if (guessed->note != nullptr) {
+                text += std::string(" ") + guessed->note;
+            }
+        } else if (const auto closest = suggestion(levels, section, name)) {
             text += "; did you mean " + *closest + "?";
         }
         warn(entry, text);
@@ -249,7 +334,7 @@ std::vector<std::string> check_keys(const pt::ptree& tree, const entry_places& p
                                     const key_catalogue& known, bool blocks_allowed) {
     std::vector<std::string> warnings;
     const key_levels levels(known);
-    key_checker(places, levels, known, warnings).check(tree, "", blocks_allowed);
+    key_checker(places, levels, known, warnings).check(tree, "", !blocks_allowed);
     return warnings;
 }
 

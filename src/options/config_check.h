@@ -22,6 +22,8 @@ struct key_catalogue {
     std::vector<std::string> keys;
     std::vector<std::string> name_sections;
     std::vector<std::string> blocks;
+    // The keys that belong to the whole season, read from the championship's file alone.
+    std::vector<std::string> championship_keys;
 };
 
 // Unknown keys (at the top level and inside the sections that hold keys), with the closest known
@@ -33,12 +35,21 @@ struct key_catalogue {
 // known key or section written again at the same level: "rostrum.conf(9): repeated section
 // penalties (ignored); the first, at line 3, counts". Entries of the name sections are not keys.
 //
+// Two slips are named for what they most likely are. Entries that follow a value on its line and
+// are no keys there ("race 25, 18, 15" gives race = "25," and the entries "18," and "15"): one
+// warning at the first, "rostrum.conf(4): points.race: 18, follows its value on the same line
+// (ignored); a value with spaces is written in double quotes, and a points table without the
+// spaces: race 25,18,15". Words organisers reach for suggest the key they mean ("drop-rounds":
+// points.best-results; "title": championship-name, in an event's file event-name).
+//
 // The content of a block is checked as a file of its own. With `blocks_allowed` (the
 // championship's file) any number of blocks may stand at the top level, but a second "round"
 // block for one folder is repeated: "rostrum.conf(9): repeated round "r02" (ignored); the first,
 // at line 3, counts". A block inside a block, and any block where they are not allowed (an event's
 // own file), is ignored: "rostrum.conf(9): round "r02" inside from "r01" (ignored); round and from
-// blocks are written at the top level of the championship's rostrum.conf".
+// blocks are written at the top level of the championship's rostrum.conf". A championship key in
+// an event's file or a block does nothing there: "./r1/rostrum.conf(3): points.best-results is
+// read from the championship's rostrum.conf only (ignored here)".
 std::vector<std::string> check_keys(const boost::property_tree::ptree& tree,
                                     const entry_places& places, const key_catalogue& known,
                                     bool blocks_allowed = true);

@@ -18,6 +18,7 @@ const options::key_catalogue catalogue = {
      "output.race-columns", "template.race", "template.series", "event-name"},
     {"forced-names", "teams", "penalties", "modify-points"},
     {"round", "from"},
+    {"template.series"},
 };
 
 // The warnings of a check on `text`, read as "rostrum.conf", one per line.

@@ -415,7 +415,10 @@ round r02 { event-name x }
 )"),
                                            options::config_scope::championship, &blocks));
     EXPECT_EQ(errors.text(),
-              "warning: " + place(8) + ": repeated round \"r02\" (ignored); the first, at line 2, "
+              "warning: " + place(7) +
+                  ": championship-name is read from the championship's rostrum.conf only (ignored "
+                  "here)\n"
+                  "warning: " + place(8) + ": repeated round \"r02\" (ignored); the first, at line 2, "
               "counts\n"
               "warning: " + place(4) + ": points.race: invalid token near 4; the table keeps 5\n");
     // The top level alone is read into the set.

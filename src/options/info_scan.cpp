@@ -128,6 +128,7 @@ public:
             start = end + 1;
             ++line_number;
             cursor c{line.c_str()};
+            bool value_on_line = false;  // an entry's value was read on this line
             c.skip_white_space();
             if (c.at() == '#') {
                 ++c.text;
@@ -168,6 +169,7 @@ public:
                                  " levels");
                     }
                     has_last = false;
+                    value_on_line = false;
                     ++c.text;
                     expecting = state::key;
                 } else if (closes) {
@@ -176,6 +178,7 @@ public:
                     }
                     --open;
                     has_last = false;
+                    value_on_line = false;
                     ++c.text;
                     expecting = state::key;
                 } else if (expecting == state::key) {
@@ -185,7 +188,11 @@ public:
                     } else {
                         read_word(c);
                     }
-                    result.entries.push_back({file, line_number});
+                    info_place place;
+                    place.file = file;
+                    place.line = line_number;
+                    place.after_value = value_on_line;
+                    result.entries.push_back(std::move(place));
                     has_last = true;
                     expecting = state::data;
                 } else {
@@ -195,7 +202,12 @@ public:
                         read_string(c, &continued);
                     } else {
                         read_word(c);
+                        if (c.at() == ';' && !result.entries.empty()) {
+                            // The word ended at a comment: "race 25;18;15" is the value "25".
+                            result.entries.back().comment = std::string(c.text + 1);
+                        }
                     }
+                    value_on_line = true;
                     expecting = continued ? state::data_continued : state::key;
                 }
             }
@@ -306,6 +318,19 @@ std::string entry_places::of(const pt::ptree& entry) const {
     }
     return visible(scan.files[found->second.file]) + "(" + std::to_string(found->second.line) +
            ")";
+}
+
+bool entry_places::follows_value(const pt::ptree& entry) const {
+    const auto found = places.find(&entry);
+    return found != places.end() && found->second.after_value;
+}
+
+std::optional<std::string> entry_places::comment_after_value(const pt::ptree& entry) const {
+    const auto found = places.find(&entry);
+    if (found == places.end() || !found->second.comment) {
+        return std::nullopt;
+    }
+    return found->second.comment;
 }
 
 std::string entry_places::relative_to(const pt::ptree& entry, const pt::ptree& other) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,6 +29,12 @@ constexpr int max_section_depth = 100;
 struct info_place {
     std::uint32_t file = 0;  // index into info_scan::files
     std::uint32_t line = 0;  // 1-based
+    // Another entry's value stands before this entry on its line ("race 25, 18" makes "18," an
+    // entry after the value "25,").
+    bool after_value = false;
+    // When the entry's value (a word, not quoted) ends at a ";", the comment it starts: the rest of
+    // the line ("race 25;18;15" is the value "25" and the comment "18;15").
+    std::optional<std::string> comment;
 };
 
 struct info_scan {
@@ -65,6 +72,10 @@ public:
 
     // "rostrum.conf(12)", with control characters shown visibly.
     std::string of(const boost::property_tree::ptree& entry) const;
+    // Whether another entry's value stands before `entry` on its line.
+    bool follows_value(const boost::property_tree::ptree& entry) const;
+    // The comment that directly follows the entry's value, when one does.
+    std::optional<std::string> comment_after_value(const boost::property_tree::ptree& entry) const;
     // The line of an entry when it was written in the same file as `other`, for "at line 4";
     // otherwise the whole place.
     std::string relative_to(const boost::property_tree::ptree& entry,
