@@ -44,19 +44,71 @@ bool changes_result(const options::adjustment_entry& entry, const event_result& 
         case kind::disqualification:
             return has_row(event.race, entry.driver) || has_row(event.qualifying, entry.driver);
         case kind::points_change: return event.scores.find(entry.driver) != nullptr;
-        case kind::hidden: return false;  // hiding a driver for the season is what it is for
+        default: return false;  // hiding a driver for the season is what the top level is for
     }
-    return false;
+}
+
+// Team members and forced names of drivers who have not raced are no mistake: reserves.
+bool absence_is_reported(const options::adjustment_entry& entry) {
+    return entry.what != kind::team_member && entry.what != kind::forced_name;
 }
 
 const char* section_of(const options::adjustment_entry& entry) {
-    return entry.what == kind::points_change ? "modify-points" : "penalties";
+    switch (entry.what) {
+        case kind::points_change: return "modify-points";
+        case kind::team_member: return "teams";
+        case kind::forced_name: return "forced-names";
+        default: return "penalties";
+    }
 }
 
 std::string absence_text(const options::adjustment_entry& entry, const char* where) {
     const bool time_penalty = entry.what == kind::time_penalty;
     return entry.place + ": " + section_of(entry) + ": " + visible(entry.driver.display) +
            (time_penalty ? " has no race result in " : " is in no replay of ") + where;
+}
+
+// A name as it is compared with the shown names: ASCII letters in small letters.
+std::string folded(std::string_view name) {
+    std::string text(name);
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text;
+}
+
+// Notes the name every driver of the event is shown with (colour codes are gone by then), with
+// his user name; the first driver met with a name keeps it. With `noted`, a driver noted before
+// (by his key's `match`) is passed over: his first name is kept.
+void note_shown_names(const event_result& event, std::unordered_map<std::string, shown_driver>& shown,
+                      std::unordered_set<std::string>* noted = nullptr) {
+    const auto note = [&shown, noted](const auto& rows) {
+        for (const auto& row : rows) {
+            if (noted == nullptr || noted->insert(row.key.match).second) {
+                shown.try_emplace(folded(row.name), shown_driver{row.name, row.key.display});
+            }
+        }
+    };
+    if (event.race) {
+        note(event.race->results);
+        note(event.race->dsq_results);
+    }
+    if (event.qualifying) {
+        note(event.qualifying->results);
+        note(event.qualifying->dsq_results);
+    }
+}
+
+// The warning for an entry that names a driver by his shown name, when it does.
+std::optional<std::string> nickname_text(const options::adjustment_entry& entry,
+                                         const std::unordered_map<std::string, shown_driver>& shown) {
+    const auto found = shown.find(folded(entry.driver.display));
+    if (found == shown.end()) {
+        return std::nullopt;
+    }
+    return entry.place + ": " + section_of(entry) + ": \"" + visible(entry.driver.display) +
+           "\" is no user name; the driver shown as " + visible(found->second.name) + " is " +
+           visible(found->second.user_name) + " (drivers are listed by user name)";
 }
 
 // "+10 s", "+1.5 s", "-0.25 s".
@@ -91,8 +143,19 @@ std::string value_text(const options::adjustment_entry& entry, const options::op
 std::vector<std::string> absent_from_event(const std::vector<options::adjustment_entry>& adjustments,
                                            const event_result& event) {
     std::vector<std::string> warnings;
+    std::unordered_map<std::string, shown_driver> shown;
+    bool shown_noted = false;
     for (const options::adjustment_entry& entry : adjustments) {
-        if (entry.where == scope::event && !takes_part(entry, event)) {
+        if (entry.where != scope::event || takes_part(entry, event)) {
+            continue;
+        }
+        if (!shown_noted) {
+            note_shown_names(event, shown);
+            shown_noted = true;
+        }
+        if (auto nickname = nickname_text(entry, shown)) {
+            warnings.push_back(std::move(*nickname));
+        } else if (absence_is_reported(entry)) {
             warnings.push_back(absence_text(entry, "this event"));
         }
     }
@@ -100,7 +163,7 @@ std::vector<std::string> absent_from_event(const std::vector<options::adjustment
 }
 
 season_presence::season_presence(const std::vector<options::adjustment_entry>& championship)
-    : championship_count(championship.size()) {
+    : championship_count(championship.size()), absent_count(championship.size()) {
     for (const options::adjustment_entry& entry : championship) {
         entries.push_back({entry, false, {}, {}});
     }
@@ -137,11 +200,15 @@ void season_presence::add(const event_result& event) {
             const auto [found, is_new] = index.try_emplace(std::move(key), entries.size());
             if (is_new) {
                 entries.push_back({entry, false, {}, {}});
+                ++absent_count;
             }
             slot = found->second;
         }
         tracked& record = entries[slot];
-        record.present = record.present || takes_part(entry, event);
+        if (!record.present && takes_part(entry, event)) {
+            record.present = true;
+            --absent_count;
+        }
         if (entry.where == scope::championship && in_force[i] && event.complete &&
             changes_result(entry, event)) {
             if (record.applied.empty()) {
@@ -150,6 +217,10 @@ void season_presence::add(const event_result& event) {
             record.applied.push_back({event.start_time(), event.folder});
         }
     }
+    // The names drivers are shown with, while an entry may still need them.
+    if (absent_count > 0) {
+        note_shown_names(event, shown, &noted);
+    }
 }
 
 std::vector<std::string> season_presence::warnings() const {
@@ -157,9 +228,13 @@ std::vector<std::string> season_presence::warnings() const {
     for (const tracked& record : entries) {
         const options::adjustment_entry& entry = record.entry;
         if (!record.present) {
-            warnings.push_back(absence_text(
-                entry, entry.where == scope::from_block ? "any event that its block applies to"
-                                                        : "any event"));
+            if (auto nickname = nickname_text(entry, shown)) {
+                warnings.push_back(std::move(*nickname));
+            } else if (absence_is_reported(entry)) {
+                warnings.push_back(absence_text(
+                    entry, entry.where == scope::from_block ? "any event that its block applies to"
+                                                            : "any event"));
+            }
             continue;
         }
         if (record.applied.size() < 2) {

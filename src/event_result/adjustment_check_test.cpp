@@ -76,6 +76,40 @@ TEST(adjustment_check, an_adjustment_needs_its_driver_in_the_replays_it_applies_
               }));
 }
 
+TEST(adjustment_check, a_nickname_where_a_user_name_belongs_is_named) {
+    event_result event = event_with({"bluethunder"}, {"sakura77"}, {});
+    event.race->dsq_results[0].name = "Blue Thunder";
+    event.qualifying->results[0].name = "Sakura";
+    const auto entry = [](kind what, const char* name, const char* place, scope where) {
+        return options::adjustment_entry{what, make_config_name_key(name), place, where};
+    };
+    const std::vector<options::adjustment_entry> championship = {
+        entry(kind::team_member, "Blue Thunder", "rostrum.conf(4)", scope::championship),
+        entry(kind::team_member, "bluethunder", "rostrum.conf(5)", scope::championship),
+        entry(kind::forced_name, "reserve", "rostrum.conf(6)", scope::championship),
+        entry(kind::points_change, "SAKURA", "rostrum.conf(9)", scope::championship),
+    };
+    std::vector<options::adjustment_entry> adjustments = championship;
+    adjustments.push_back(entry(kind::disqualification, "blue thunder", "ev/rostrum.conf(2)", scope::event));
+    adjustments.push_back(entry(kind::team_member, "cid", "ev/rostrum.conf(5)", scope::event));
+    auto options = std::make_shared<options::option_set>();
+    options->adjustments = adjustments;
+    event.options = options;
+    EXPECT_EQ(absent_from_event(adjustments, event),
+              std::vector<std::string>{
+                  "ev/rostrum.conf(2): penalties: \"blue thunder\" is no user name; the driver "
+                  "shown as Blue Thunder is bluethunder (drivers are listed by user name)"});
+    season_presence season(championship);
+    season.add(event);
+    EXPECT_EQ(season.warnings(),
+              (std::vector<std::string>{
+                  "rostrum.conf(4): teams: \"Blue Thunder\" is no user name; the driver shown as "
+                  "Blue Thunder is bluethunder (drivers are listed by user name)",
+                  "rostrum.conf(9): modify-points: \"SAKURA\" is no user name; the driver shown as "
+                  "Sakura is sakura77 (drivers are listed by user name)",
+              }));
+}
+
 // An event at `start` in `folder` where Tom and Joe raced and scored and the hidden Ghost was
 // met, with `options`.
 event_result scored_event(const char* folder, std::int64_t start,

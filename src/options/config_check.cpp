@@ -359,6 +359,22 @@ std::vector<std::string> check_driver_sections(const pt::ptree& tree,
         warnings.push_back(places.of(entry) + ": " + text);
     };
 
+    // "Apex Racing { ... }" is the name "Apex" with the value "Racing" and a block: a name with
+    // spaces written without quotes.
+    for (const char* section_name : {"forced-names", "teams", "penalties", "modify-points"}) {
+        if (const pt::ptree* section = first_section(tree, section_name)) {
+            for (const auto& [name, entry] : *section) {
+                if (!entry.data().empty() && !entry.empty()) {
+                    warn(entry, std::string(section_name) + ": " + visible(name) + " " +
+                                    visible(entry.data()) + " is read as the name " +
+                                    visible(name) + ", and " + visible(entry.data()) +
+                                    " is ignored; a name with spaces is written in double quotes: "
+                                    "\"" + visible(name) + " " + visible(entry.data()) + "\"");
+                }
+            }
+        }
+    }
+
     if (const pt::ptree* teams = first_section(tree, "teams")) {
         struct membership {
             const std::string* team;

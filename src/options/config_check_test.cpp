@@ -82,6 +82,24 @@ TEST(config_check, keys) {
          "rostrum.conf(8): repeated key output.race-columns (ignored); the first, at line 7, "
          "counts\n"},
         {"\"bad\\tkey\" 1", "rostrum.conf(1): unknown key bad\\tkey (ignored)\n"},
+        // Entries that follow a value on its line: one warning for the value with spaces.
+        {"points\n{\n    race 25, 18, 15, 12\n}\nevent-name Spring Cup\n",
+         "rostrum.conf(3): points.race: 18, follows its value on the same line (ignored); a value "
+         "with spaces is written in double quotes, and a points table without the spaces: race "
+         "25,18,15,12\n"
+         "rostrum.conf(5): event-name: Cup follows its value on the same line (ignored); a value "
+         "with spaces is written in double quotes: event-name \"Spring Cup\"\n"},
+        // Known keys and sections written on one line are read as they stand.
+        {"points { race 25,18,15 fastest-lap 1 }", ""},
+        // Words organisers reach for.
+        {"drop-rounds 2\npoints { discard 2\n pole 1 }\ntitle x\nteam { }\n",
+         "rostrum.conf(1): unknown key drop-rounds (ignored); did you mean points.best-results? "
+         "best-results is the number of rounds that count\n"
+         "rostrum.conf(2): unknown key points.discard (ignored); did you mean best-results? "
+         "best-results is the number of rounds that count\n"
+         "rostrum.conf(3): unknown key points.pole (ignored); did you mean fastest-qualifier?\n"
+         "rostrum.conf(4): unknown key title (ignored); did you mean championship-name?\n"
+         "rostrum.conf(5): unknown key team (ignored); did you mean teams?\n"},
         {std::string(3000, 'x') + " 1", "rostrum.conf(1): unknown key " + std::string(3000, 'x') +
                                             " (ignored)\n"},
     };
@@ -112,6 +130,11 @@ TEST(config_check, blocks) {
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(key_warnings(text), expected) << text;
     }
+    // In one event's settings: "name" means the event's, and the championship's keys do nothing.
+    EXPECT_EQ(key_warnings("round r01\n{\n    name x\n    template { series s }\n}\n"),
+              "rostrum.conf(3): unknown key name (ignored); did you mean event-name?\n"
+              "rostrum.conf(4): template.series is read from the championship's rostrum.conf only "
+              "(ignored here)\n");
     EXPECT_EQ(warnings_of("round \"r\\tx\" { }",
                           [](const pt::ptree& tree, const options::entry_places& places) {
                               return options::check_keys(tree, places, catalogue, false);
@@ -141,6 +164,10 @@ TEST(config_check, drivers_listed_twice) {
         {"modify-points\n{\n    dan 1\n    dan \"-2 late\"\n}\n",
          "rostrum.conf(4): modify-points: dan is named again (first at line 3); the later change "
          "counts\n"},
+        // A name with spaces, unquoted, before a block.
+        {"teams\n{\n    Apex Racing\n    {\n        ann \"\"\n    }\n}\n",
+         "rostrum.conf(3): teams: Apex Racing is read as the name Apex, and Racing is ignored; a "
+         "name with spaces is written in double quotes: \"Apex Racing\"\n"},
         // Only the first of two sections is read, so only it is checked.
         {"penalties { dan 5 }\npenalties { dan 5 }\n", ""},
     };

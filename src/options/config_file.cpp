@@ -5,6 +5,7 @@
 #include <boost/property_tree/info_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/stream_translator.hpp>
+#include <cstdio>
 #include <fstream>
 #include <locale>
 #include <sstream>
@@ -17,6 +18,7 @@
 #include "common/visible_text.h"
 #include "console/console.h"
 #include "files/files.h"
+#include "lfs_codec/lfs_codec.h"
 #include "options/config_check.h"
 #include "options/driver_sections.h"
 #include "options/info_scan.h"
@@ -301,6 +303,27 @@ void read_template(option_set& set, const template_key& key, const pt::ptree& en
     set.*key.file = resolved;
 }
 
+// The keys whose value is a list: a ";" right after the first item ends the value there.
+const char* const list_keys[] = {"points.race", "points.qualifying", "points.grid",
+                                 "output.qualifying-columns", "output.race-columns",
+                                 "output.summary-columns", "output.team-summary-columns"};
+
+// "race 25;18;15" is the table 25 and a comment: the warning says so, and how to write it.
+void warn_comment_in_list(const pt::ptree& entry, const char* key, const std::string& comment,
+                          file_reading& reading) {
+    const bool table = std::string_view(key).substr(0, 7) == "points.";
+    std::string rest = comment.substr(0, comment.find_last_not_of(" \t\r") + 1);
+    std::replace(rest.begin(), rest.end(), ';', table ? ',' : ' ');
+    const std::string meant = entry.data() + (table ? "," : " ") + rest;
+    reading.warn(reading.about(
+        entry, key,
+        "\";\" starts a comment, so the " + std::string(table ? "table" : "list") + " keeps " +
+            visible(entry.data()) +
+            (table ? "; the points of a table are separated by commas: " + visible(meant)
+                   : "; columns are separated by spaces, in double quotes: \"" + visible(meant) +
+                         "\"")));
+}
+
 // Reads the keys and driver sections of `tree` over `set`.
 bool overlay(option_set& set, const pt::ptree& tree, const entry_places& places,
              const fs::path& config_path, const overlay_mode& mode) {
@@ -308,6 +331,13 @@ bool overlay(option_set& set, const pt::ptree& tree, const entry_places& places,
     for (const typed_key& key : typed_keys) {
         if (const auto entry = tree.get_child_optional(key.path)) {
             key.store(set, *entry, key.path, reading);
+        }
+    }
+    for (const char* key : list_keys) {
+        if (const auto entry = tree.get_child_optional(key)) {
+            if (const auto comment = places.comment_after_value(*entry)) {
+                warn_comment_in_list(*entry, key, *comment, reading);
+            }
         }
     }
     for (scoring_positions* table : {&set.race_points, &set.qualifying_points, &set.grid_points}) {
@@ -361,6 +391,60 @@ overlay_mode block_mode(const round_block& block, const char* warning_prefix) {
 
 }  // namespace
 
+namespace {
+
+// A file saved as UTF-16 (Notepad's "Unicode"): its byte-order mark, or a zero byte in every
+// second place of its start (ASCII text in 16-bit units).
+bool looks_like_utf16(std::string_view text) {
+    if (text.size() >= 2 && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")) {
+        return true;
+    }
+    const std::size_t checked = std::min<std::size_t>(text.size() & ~std::size_t{1}, 64);
+    if (checked < 4) {
+        return false;
+    }
+    bool even_zero = true;
+    bool odd_zero = true;
+    for (std::size_t i = 0; i < checked; i += 2) {
+        even_zero = even_zero && text[i] == '\0';
+        odd_zero = odd_zero && text[i + 1] == '\0';
+    }
+    return even_zero != odd_zero;
+}
+
+// The first byte of `text` that does not belong to valid UTF-8, or nothing.
+std::optional<unsigned char> first_non_utf8(std::string_view text) {
+    while (!text.empty()) {
+        const auto first = static_cast<unsigned char>(text.front());
+        try {
+            lfs_codec::next_code_point(text);
+        } catch (const std::range_error&) {
+            return first;
+        }
+    }
+    return std::nullopt;
+}
+
+// Throws std::range_error at the first entry (in file order) whose name or value is not UTF-8:
+// "rostrum.conf(3): the byte 0xE9 is not UTF-8: the file was saved in another encoding; save it
+// as UTF-8". (Comments are not in the tree: their bytes do not matter.)
+void require_utf8_entries(const pt::ptree& tree, const entry_places& places) {
+    for (const auto& [name, child] : tree) {
+        for (const std::string* text : {&name, &child.data()}) {
+            if (const auto byte = first_non_utf8(*text)) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", *byte);
+                throw std::range_error(places.of(child) + ": the byte " + hex +
+                                       " is not UTF-8: the file was saved in another encoding; "
+                                       "save it as UTF-8");
+            }
+        }
+        require_utf8_entries(child, places);
+    }
+}
+
+}  // namespace
+
 bool read_options_file(option_set& set, const fs::path& path, config_scope scope,
                        std::vector<round_block>* blocks) {
     const std::string shown_path = path_to_utf8(path);
@@ -372,12 +456,17 @@ bool read_options_file(option_set& set, const fs::path& path, config_scope scope
     if (std::string_view(text).substr(0, byte_order_mark.size()) == byte_order_mark) {
         text.erase(0, byte_order_mark.size());
     }
+    if (looks_like_utf16(text)) {
+        throw std::range_error(visible(shown_path) +
+                               " is saved as UTF-16 (Notepad's \"Unicode\"); save it as UTF-8");
+    }
     info_scan scan = scan_info(text, shown_path);
     for (const fs::path& included : scan.included) {
         note_input_time(set, included);
     }
     pt::ptree tree = parse_info(text, path);
     const auto parsed = std::make_shared<const parsed_config>(path, std::move(scan), std::move(tree));
+    require_utf8_entries(parsed->tree, parsed->places);
     const bool championship = scope == config_scope::championship;
     const char* const prefix = championship ? "warning: " : "  warning: ";
 

@@ -330,6 +330,47 @@ teams
     EXPECT_EQ(set.team_of(make_name_key("ann")), "Blue");
 }
 
+TEST_F(config_file, a_comment_right_after_the_first_item_of_a_list_is_named) {
+    const stream_capture errors(error_stream());
+    option_set set;
+    EXPECT_TRUE(read_over(set, "points\n{\n    race 25;18;15;12\n    qualifying 3,2,1 ; the usual\n}\n"
+                               "output\n{\n    race-columns position;driver;car\n}\n"));
+    EXPECT_EQ(errors.text(),
+              "warning: " + place(3) +
+                  ": points.race: \";\" starts a comment, so the table keeps 25; the points of a "
+                  "table are separated by commas: 25,18,15,12\n"
+                  "warning: " + place(8) +
+                  ": output.race-columns: \";\" starts a comment, so the list keeps position; "
+                  "columns are separated by spaces, in double quotes: \"position driver car\"\n");
+    EXPECT_EQ(text_of(set.race_points), " 25");
+    EXPECT_EQ(text_of(set.qualifying_points), " 3 2 1");
+}
+
+TEST_F(config_file, a_file_that_is_not_utf8_is_named_with_its_line) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"championship-name \"Coupe d'\xC9t\xE9\"\n",
+         place(1) + ": the byte 0xC9 is not UTF-8: the file was saved in another encoding; save "
+                    "it as UTF-8"},
+        {"; caf\xE9 in a comment is no matter\nforced-names\n{\n    J\xFCrgen x\n}\n",
+         place(4) + ": the byte 0xFC is not UTF-8: the file was saved in another encoding; save "
+                    "it as UTF-8"},
+        {std::string("\xFF\xFEp\0o\0", 6),
+         (dir.path() / "rostrum.conf").string() +
+             " is saved as UTF-16 (Notepad's \"Unicode\"); save it as UTF-8"},
+        {std::string("p\0o\0i\0n\0t\0s\0", 12),
+         (dir.path() / "rostrum.conf").string() +
+             " is saved as UTF-16 (Notepad's \"Unicode\"); save it as UTF-8"},
+    };
+    for (const auto& [text, message] : cases) {
+        try {
+            read(text);
+            ADD_FAILURE() << "no error for " << text;
+        } catch (const std::range_error& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+    }
+}
+
 TEST_F(config_file, reduced_points_reaches_the_tables_on_every_read) {
     option_set global = read("points { reduced-points 1 }");
     option_set event = global;

@@ -62,16 +62,18 @@ public:
     }
 
     option_set& set;
+    const entry_places& places;
 
 private:
-    const entry_places& places;
     adjustment_entry::scope where;
     std::string_view section_name;
 };
 
 void read_forced_names(section_reader& reader, const pt::ptree& entries) {
     for (const auto& [name, entry] : entries) {
-        reader.set.forced_names[reader.driver(entry, name)] = entry.data();
+        const name_key driver = reader.driver(entry, name);
+        reader.set.forced_names[driver] = entry.data();
+        reader.note(adjustment_entry::kind::forced_name, driver, entry);
     }
 }
 
@@ -86,8 +88,40 @@ void read_teams(section_reader& reader, const pt::ptree& entries) {
                 reader.set.forced_names[driver] = entry.data();
             }
             reader.set.teams[driver] = team;
+            reader.note(adjustment_entry::kind::team_member, driver, entry);
         }
     }
+}
+
+// A label that starts with "," or "." and a digit: "1,5 late" is a decimal comma, "1.5.2" a
+// second point. Returns how to write the value instead.
+std::optional<std::string> misplaced_decimal(std::string_view number_text, std::string_view rest) {
+    if (rest.size() < 2 || (rest[0] != ',' && rest[0] != '.') || rest[1] < '0' || rest[1] > '9') {
+        return std::nullopt;
+    }
+    if (rest[0] == '.') {
+        return std::string("a decimal has one point, like 1.5");
+    }
+    std::string number(trimmed(number_text));
+    number += '.';
+    for (std::size_t i = 1; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
+        number += rest[i];
+    }
+    return "a decimal is written with a point: " + number;
+}
+
+// "2,5": a decimal comma where a penalty's seconds are read (which stop at the comma).
+std::optional<std::string> decimal_comma(std::string_view value) {
+    const std::string_view text = trimmed(value);
+    std::size_t end = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const std::size_t digits = end;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+        ++end;
+    }
+    if (end == digits || end == text.size() || text[end] != ',') {
+        return std::nullopt;
+    }
+    return misplaced_decimal(text.substr(0, end), text.substr(end));
 }
 
 void read_penalties(section_reader& reader, const pt::ptree& entries) {
@@ -95,6 +129,9 @@ void read_penalties(section_reader& reader, const pt::ptree& entries) {
     for (const auto& [name, entry] : entries) {
         const name_key driver = reader.driver(entry, name);
         const std::string& value = entry.data();
+        if (const auto hint = decimal_comma(value)) {
+            reader.fail(entry, name, "unrecognised penalty: " + visible(value) + " (" + *hint + ")");
+        }
         if (const auto milliseconds = read_penalty_ms(value)) {
             reader.set.time_penalties[driver] = *milliseconds;  // anything after it is ignored
             reader.note(kind::time_penalty, driver, entry);
@@ -119,31 +156,31 @@ void read_penalties(section_reader& reader, const pt::ptree& entries) {
     }
 }
 
-// A label that starts with "," or "." and a digit: "1,5 late" is a decimal comma, "1.5.2" a
-// second point. Returns how to write the value instead.
-std::optional<std::string> misplaced_decimal(std::string_view number_text, std::string_view rest) {
-    if (rest.size() < 2 || (rest[0] != ',' && rest[0] != '.') || rest[1] < '0' || rest[1] > '9') {
-        return std::nullopt;
-    }
-    if (rest[0] == '.') {
-        return std::string("a decimal has one point, like 1.5");
-    }
-    std::string number(trimmed(number_text));
-    number += '.';
-    for (std::size_t i = 1; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
-        number += rest[i];
-    }
-    return "a decimal is written with a point: " + number;
-}
-
 void read_points_modifications(section_reader& reader, const pt::ptree& entries) {
-    for (const auto& [name, entry] : entries) {
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const auto& [name, entry] = *it;
         const name_key driver = reader.driver(entry, name);
         const std::string& value = entry.data();
         std::istringstream in(value);
         in.imbue(std::locale::classic());
         point_type change;
         if (!(in >> change)) {
+            if (it != entries.begin() && reader.places.follows_value(entry)) {
+                // "joe -3 avoidable collision" reads as joe = "-3" and the entry "avoidable".
+                const auto& [owner, owner_entry] = *std::prev(it);
+                std::string spaced = owner_entry.data();
+                for (auto part = it; part != entries.end() &&
+                                     (part == it || reader.places.follows_value(part->second));
+                     ++part) {
+                    spaced += " " + part->first;
+                    if (!part->second.data().empty()) {
+                        spaced += " " + part->second.data();
+                    }
+                }
+                reader.fail(owner_entry, owner,
+                            "a value with spaces is written in double quotes: " + visible(owner) +
+                                " \"" + visible(spaced) + "\"");
+            }
             reader.fail(entry, name, "invalid value: " + visible(value));
         }
         in.clear();

@@ -20,8 +20,8 @@ class entry_places;
 //   modify-points { "driver" "-2 late arrival" }  ; a point value, then a label ("custom")
 //
 // A time penalty is whole seconds or seconds to the millisecond ("1.5"); it is stored in
-// milliseconds. Every entry of "penalties" and "modify-points" is also appended to
-// `set.adjustments` with its place and `where`.
+// milliseconds. Every entry (a team's members each) is also appended to `set.adjustments` with its
+// place and `where`.
 //
 // Throws std::runtime_error place + ": penalties: " + name + ": invalid empty penalty",
 // place + ": penalties: " + name + ": unrecognised penalty: " + value and

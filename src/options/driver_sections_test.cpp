@@ -178,7 +178,17 @@ TEST(driver_sections, errors_name_the_place_the_entry_and_its_value) {
         {"penalties { Joe 1.2345 }", "rostrum.conf(1): penalties: Joe: unrecognised penalty: 1.2345"},
         {"penalties { \"Jo\\te\" \"\\r\" }",
          "rostrum.conf(1): penalties: Jo\\te: invalid empty penalty"},
+        {"penalties { turbo_tom 2,5 }",
+         "rostrum.conf(1): penalties: turbo_tom: unrecognised penalty: 2,5 (a decimal is written "
+         "with a point: 2.5)"},
         {"modify-points { Joe x }", "rostrum.conf(1): modify-points: Joe: invalid value: x"},
+        // A label with spaces, unquoted: the rest of the line reads as entries of its own.
+        {"modify-points\n{\n    ann 2\n    joe -3 avoidable collision\n}",
+         "rostrum.conf(4): modify-points: joe: a value with spaces is written in double quotes: "
+         "joe \"-3 avoidable collision\""},
+        {"modify-points { joe -3 late }",
+         "rostrum.conf(1): modify-points: joe: a value with spaces is written in double quotes: "
+         "joe \"-3 late\""},
         {"modify-points { Joe \"\" }", "rostrum.conf(1): modify-points: Joe: invalid value: "},
         {"modify-points { Joe 1/0 }", "rostrum.conf(1): modify-points: Joe: invalid value: 1/0"},
         {"modify-points { Joe 99999999999 }",

@@ -78,10 +78,11 @@ struct points_modification {
     std::string label;       // never empty ("custom" when the file gives none)
 };
 
-// An entry of "penalties" or "modify-points" as it was written, kept so that an entry for a
-// driver who takes part in none of the replays it applies to can be reported.
+// An entry of a driver section ("forced-names", "teams", "penalties", "modify-points") as it was
+// written, kept so that an entry for a driver who takes part in none of the replays it applies to,
+// or that names a driver by his nickname, can be reported.
 struct adjustment_entry {
-    enum class kind { time_penalty, disqualification, hidden, points_change };
+    enum class kind { time_penalty, disqualification, hidden, points_change, team_member, forced_name };
     // Where it was written, which decides the events it is checked against.
     enum class scope {
         championship,  // the top level of the championship's file: every event
@@ -149,7 +150,7 @@ struct option_set {
     std::unordered_set<name_key> disqualified;
     std::unordered_set<name_key> hidden;  // left out of the event's results
     std::unordered_map<name_key, points_modification> points_modifications;
-    // Every entry of "penalties" and "modify-points" read into this set, in reading order.
+    // Every entry of the driver sections read into this set, in reading order.
     std::vector<adjustment_entry> adjustments;
     // The latest input time (files::input_time) of the configuration files, included files and
     // template files read into this set; earlier than any file until one is read.

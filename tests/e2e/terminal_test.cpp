@@ -65,8 +65,8 @@ std::string screen_text(const std::string& raw) {
 }
 
 // Runs `command` in `folder` with a new pseudo-terminal as its controlling terminal and as its
-// standard input, output and error. Whenever the screen shows one more "Press enter to " than it
-// was answered, Enter is typed. Gives the screen text of the whole run and sets `exit_code`.
+// standard input, output and error. Whenever the screen shows one more prompt ("Press enter to
+// continue", "Press enter to exit") than it was answered, Enter is typed. Gives the screen text of the whole run and sets `exit_code`.
 std::string run_on_terminal(const std::vector<std::string>& command, const fs::path& folder,
                             int& exit_code) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -140,9 +140,11 @@ std::string run_on_terminal(const std::vector<std::string>& command, const fs::p
             raw.append(buffer, static_cast<std::size_t>(got));
             const std::string screen = screen_text(raw);
             std::size_t prompts = 0;
-            for (auto at = screen.find("Press enter to "); at != std::string::npos;
-                 at = screen.find("Press enter to ", at + 1)) {
-                ++prompts;
+            for (const char* prompt : {"Press enter to continue", "Press enter to exit"}) {
+                for (auto at = screen.find(prompt); at != std::string::npos;
+                     at = screen.find(prompt, at + 1)) {
+                    ++prompts;
+                }
             }
             for (; answered < prompts; ++answered) {
                 if (write(master, "\r", 1) != 1) {
