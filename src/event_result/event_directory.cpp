@@ -348,6 +348,44 @@ event_reading read_event_directory(const round_layers& layers,
     return reading;
 }
 
+namespace {
+
+// Whether a driver with a team takes part in the event: then it counts for a team and the
+// teams' page is written.
+bool has_team_driver(const event_result& event) {
+    const options::option_set& options = *event.options;
+    if (options.teams.empty()) {
+        return false;
+    }
+    const auto has_team = [&options](const auto& row) { return options.team_of(row.key).has_value(); };
+    return (event.race && std::any_of(event.race->results.begin(), event.race->results.end(), has_team)) ||
+           (event.qualifying && std::any_of(event.qualifying->results.begin(),
+                                            event.qualifying->results.end(), has_team));
+}
+
+// What one of an event's pages links to: the season's pages that are written whatever happens
+// later in the run (the teams' page when this event counts for a team), and its other page.
+event_page_links links_of(const event_result& event, bool race_page) {
+    const options::option_set& options = *event.options;
+    event_page_links links;
+    links.driver_links = options.writes_links() && options.writes_driver_pages();
+    if (options.writes_index()) {
+        links.navigation.push_back({"Home", relative_link(1, {"index.html"})});
+    }
+    links.navigation.push_back({"Standings", relative_link(1, {"series.html"})});
+    if (event.complete && has_team_driver(event)) {
+        links.navigation.push_back({"Teams", relative_link(1, {"teams.html"})});
+    }
+    if (race_page && event.qualifying) {
+        links.navigation.push_back({"Qualifying", "qualifying.html"});
+    } else if (!race_page && event.race && event.complete) {
+        links.navigation.push_back({"Race", "race.html"});
+    }
+    return links;
+}
+
+}  // namespace
+
 void write_event_pages(event_reading& reading) {
     event_result& event = reading.event;
     if (!event.qualifying && !event.race) {
@@ -355,9 +393,13 @@ void write_event_pages(event_reading& reading) {
     }
     event_pages_written pages;
     if (event.qualifying) {
+        const event_page_links links = links_of(event, false);
         const std::filesystem::path page = reading.directory / "qualifying.html";
         pages.note(page, write_page(event, reading.directory, "qualifying.html",
-                                    reading.newest_input, write_qualifying_page));
+                                    reading.newest_input,
+                                    [&links](event_result& e, std::ostream& out) {
+                                        write_qualifying_page(e, out, links);
+                                    }));
     }
     if (reading.lacks_race) {
         error_stream() << "  error: options has race points, yet no race MPR was found\n";
@@ -372,9 +414,12 @@ void write_event_pages(event_reading& reading) {
     }
     award_points(event);
     if (event.race) {
+        const event_page_links links = links_of(event, true);
         pages.note(reading.directory / "race.html",
                    write_page(event, reading.directory, "race.html", reading.newest_input,
-                              write_race_page));
+                              [&links](event_result& e, std::ostream& out) {
+                                  write_race_page(e, out, links);
+                              }));
     }
     stamp_pages(reading.directory, pages);
 }

@@ -10,6 +10,7 @@
 #include "console/console.h"
 #include "html_template/html_template.h"
 #include "html_template/html_text.h"
+#include "page_set/page_set.h"
 
 namespace {
 
@@ -158,6 +159,11 @@ std::string_view header_cell(column_type column, bool race) {
         case column_type::penalty:
             return race ? "<th>Penalty" : "";
         case column_type::summary:
+        case column_type::starts:
+        case column_type::wins:
+        case column_type::podiums:
+        case column_type::poles:
+        case column_type::fastest_laps:
             return "";
     }
     return "";
@@ -186,7 +192,7 @@ void write_table_head(std::ostream& out, const page_kind& page, std::string_view
 // driver.
 template <class Row>
 void append_common_cell(std::string& out, column_type column, const Row& row, std::size_t position,
-                        const options::option_set& options) {
+                        const options::option_set& options, std::string_view driver_href) {
     const bool dsq = position == 0;
     switch (column) {
         case column_type::position:
@@ -200,7 +206,15 @@ void append_common_cell(std::string& out, column_type column, const Row& row, st
             out += "<td title=\"";
             append_html_escaped(out, row.key.display);
             out += "\">";
-            append_html_escaped(out, row.name);
+            if (driver_href.empty()) {
+                append_html_escaped(out, row.name);
+            } else {
+                out += "<a href=\"";
+                append_html_escaped(out, driver_href);
+                out += "\">";
+                append_html_escaped(out, row.name);
+                out += "</a>";
+            }
             return;
         case column_type::team:
             if (const auto team = options.team_of(row.key)) {
@@ -249,9 +263,20 @@ void append_common_cell(std::string& out, column_type column, const Row& row, st
     }
 }
 
+// The link to the page of a row's driver: for a classified row, or one who scored at the event,
+// when the driver pages are linked and the event counts.
+std::string driver_href(const event_result& event, const event_page_links& links,
+                        const name_key& driver, std::size_t position) {
+    if (!links.driver_links || !event.complete ||
+        (position == 0 && event.scores.find(driver) == nullptr)) {
+        return {};
+    }
+    return relative_link(1, {driver_pages_folder, driver_page_file(driver)});
+}
+
 // A race page cell, appended to `out`.
 void append_race_cell(std::string& out, column_type column, const race_row& row,
-                      std::size_t position, const event_result& event) {
+                      std::size_t position, const event_result& event, std::string_view href) {
     const bool dsq = position == 0;
     const auto position_number = static_cast<std::int64_t>(position);
     switch (column) {
@@ -318,20 +343,22 @@ void append_race_cell(std::string& out, column_type column, const race_row& row,
         case column_type::summary:
             return;
         default:
-            append_common_cell(out, column, row, position, *event.options);
+            append_common_cell(out, column, row, position, *event.options, href);
             return;
     }
 }
 
-void write_race_table(std::ostream& out, event_result& event, std::string_view caption) {
+void write_race_table(std::ostream& out, event_result& event, std::string_view caption,
+                      const event_page_links& links) {
     const options::column_list& columns = event.options->race_columns;
     write_table_head(out, race_page, caption, columns, event);
     // Each row is put together in memory and written in one piece.
     std::string line;
     const auto write_row = [&](const race_row& row, std::size_t position) {
         line.assign(position == 0 ? "  <tr class=dsq>" : "  <tr>");
+        const std::string href = driver_href(event, links, row.key, position);
         for (const column_type column : columns.columns) {
-            append_race_cell(line, column, row, position, event);
+            append_race_cell(line, column, row, position, event, href);
         }
         line += "</tr>\n";
         write_text(out, line);
@@ -346,14 +373,16 @@ void write_race_table(std::ostream& out, event_result& event, std::string_view c
     out << "</tbody></table>";
 }
 
-void write_qualifying_table(std::ostream& out, event_result& event, std::string_view caption) {
+void write_qualifying_table(std::ostream& out, event_result& event, std::string_view caption,
+                            const event_page_links& links) {
     const options::option_set& options = *event.options;
     write_table_head(out, qualifying_page, caption, options.qualifying_columns, event);
     std::string line;  // each row is put together in memory and written in one piece
     const auto write_row = [&](const qualifying_row& row, std::size_t position) {
         line.assign(position == 0 ? "  <tr class=dsq>" : "  <tr>");
+        const std::string href = driver_href(event, links, row.key, position);
         for (const column_type column : options.qualifying_columns.columns) {
-            append_common_cell(line, column, row, position, options);
+            append_common_cell(line, column, row, position, options, href);
         }
         line += "</tr>\n";
         write_text(out, line);
@@ -368,17 +397,39 @@ void write_qualifying_table(std::ostream& out, event_result& event, std::string_
     out << "</tbody></table>";
 }
 
-// The configured template named by its file's path, or else the built-in one with its fixed name.
+// The configured template named by its file's path, or else the built-in one of the page set
+// with its fixed name.
 html_template page_source(const std::optional<std::string>& configured,
                           const std::optional<std::filesystem::path>& path,
-                          const std::string& built_in, std::string_view built_in_name,
+                          options::page_set set, const std::string& built_in,
+                          const std::string& modern, std::string_view page,
                           template_context& context) {
     if (configured) {
         context.name = path ? path_to_utf8(*path) : std::string();
         return {*configured, &context};
     }
-    context.name = built_in_name;
-    return {built_in, &context};
+    const bool is_modern = set == options::page_set::modern;
+    context.name = std::string(is_modern ? "built-in modern " : "built-in ") + std::string(page) +
+                   " template";
+    return {is_modern ? modern : built_in, &context};
+}
+
+// The tags both pages have.
+void add_common_tags(template_context& context, const options::option_set& options,
+                     const event_page_links& links, const std::string& title,
+                     const std::string& track_name, const std::string& session_time) {
+    context.writers.emplace("session_time",
+                            [&session_time](std::ostream& page) { write_text(page, session_time); });
+    context.writers.emplace("championship_name", [&options](std::ostream& page) {
+        write_text(page, options.championship_name);
+    });
+    context.writers.emplace("event_title",
+                            [&title](std::ostream& page) { write_text(page, title); });
+    context.writers.emplace("track_name",
+                            [&track_name](std::ostream& page) { write_text(page, track_name); });
+    context.writers.emplace("navigation", [&links](std::ostream& page) {
+        write_text(page, navigation_html(links.navigation));
+    });
 }
 
 }  // namespace
@@ -483,7 +534,7 @@ std::string_view race_length_title_text(const race_result& race) {
     return text;
 }
 
-void write_race_page(event_result& event, std::ostream& out) {
+void write_race_page(event_result& event, std::ostream& out, const event_page_links& links) {
     const options::option_set& options = *event.options;
     const race_result& race = *event.race;
     const std::string_view track = options.event_name ? *options.event_name : race.track_id;
@@ -491,21 +542,22 @@ void write_race_page(event_result& event, std::ostream& out) {
     const std::string_view short_length = race_length_title_text(race);
     std::string caption = race.race_length;
     caption.append(" ").append(track).append(" on ").append(session_time).append(" (UTC)");
+    const std::string track_name = race_track_name(race);
+    const std::string title = options.event_name ? *options.event_name : track_name;
 
     template_context context;
     context.writers = {
         {"track_id", [&](std::ostream& page) { write_text(page, track); }},
         {"race_length", [&](std::ostream& page) { write_text(page, short_length); }},
-        {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
-        {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption); }},
-        {"championship_name",
-         [&](std::ostream& page) { write_text(page, options.championship_name); }},
+        {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption, links); }},
     };
+    add_common_tags(context, options, links, title, track_name, session_time);
     render_template(out, page_source(options.race_template, options.race_template_path,
-                                     built_in_race_template, "built-in race template", context));
+                                     options.pages, built_in_race_template, modern_race_template,
+                                     "race", context));
 }
 
-void write_qualifying_page(event_result& event, std::ostream& out) {
+void write_qualifying_page(event_result& event, std::ostream& out, const event_page_links& links) {
     const options::option_set& options = *event.options;
     const qualifying_result& qualifying = *event.qualifying;
     if (qualifying.track_ids.empty()) {
@@ -517,17 +569,18 @@ void write_qualifying_page(event_result& event, std::ostream& out) {
         options.event_name ? *options.event_name : qualifying_track_text(qualifying);
     const std::string session_time = session_time_text(qualifying.start_time);
     const std::string caption = "Qualifying at " + track + " on " + session_time + " (UTC)";
+    const std::string track_name = qualifying_track_name(qualifying);
+    const std::string title = options.event_name ? *options.event_name : track_name;
 
     template_context context;
     context.writers = {
         {"track_id", [&](std::ostream& page) { write_text(page, track); }},
-        {"session_time", [&](std::ostream& page) { write_text(page, session_time); }},
         {"qualifying-table",
-         [&](std::ostream& page) { write_qualifying_table(page, event, caption); }},
-        {"championship_name",
-         [&](std::ostream& page) { write_text(page, options.championship_name); }},
+         [&](std::ostream& page) { write_qualifying_table(page, event, caption, links); }},
     };
-    render_template(
-        out, page_source(options.qualifying_template, options.qualifying_template_path,
-                         built_in_qualifying_template, "built-in qualifying template", context));
+    add_common_tags(context, options, links, title, track_name, session_time);
+    render_template(out, page_source(options.qualifying_template,
+                                     options.qualifying_template_path, options.pages,
+                                     built_in_qualifying_template, modern_qualifying_template,
+                                     "qualifying", context));
 }

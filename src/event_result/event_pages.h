@@ -4,26 +4,41 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "event_result/event_result.h"
+#include "site_links/site_links.h"
 
 // The built-in page templates, used when the options name no template file of their own.
 extern const std::string built_in_race_template;        // 658 bytes
 extern const std::string built_in_qualifying_template;  // 659 bytes
 
+// Where an event's pages link to on the league's website.
+struct event_page_links {
+    // The "navigation" tag: the season's pages that exist and the event's other page.
+    std::vector<navigation_link> navigation;
+    // The rows' names link to the drivers' pages (those of the drivers who scored, when the event
+    // counts).
+    bool driver_links = false;
+};
+
 // Renders "race.html" of an event into `out`: the configured race template (named by its path in
-// errors) or the built-in one, with the tags "track_id", "race_length", "session_time",
-// "championship_name" and "race-table". Precondition: `event.race` is present and the points have been awarded.
-// A column the page cannot show is left out with "warning: unsupported column for race: " +
-// column name on the error stream, and `event.pause` is set. Template errors are thrown as
+// errors) or the built-in one of the page set, with the tags "track_id" (the event name or the
+// track identifier), "event_title" (the event name or the track's name), "track_name" (the
+// track's name, else its identifier), "race_length", "session_time", "championship_name",
+// "navigation" and "race-table". Precondition: `event.race` is present and the points have been
+// awarded. A column the page cannot show is left out with "warning: unsupported column for race: "
+// + column name on the error stream, and `event.pause` is set. Template errors are thrown as
 // std::runtime_error.
-void write_race_page(event_result& event, std::ostream& out);
+void write_race_page(event_result& event, std::ostream& out, const event_page_links& links = {});
 
 // Renders "qualifying.html" of an event into `out`, like write_race_page with the tags
-// "track_id", "session_time", "championship_name" and "qualifying-table". Precondition: `event.qualifying` is present.
-// A qualifying result without a track writes "warning: qualifying track_ids empty" on the error
-// stream, sets `event.pause` and renders nothing.
-void write_qualifying_page(event_result& event, std::ostream& out);
+// "track_id", "event_title", "track_name", "session_time", "championship_name", "navigation" and
+// "qualifying-table". Precondition: `event.qualifying` is present. A qualifying result without a
+// track writes "warning: qualifying track_ids empty" on the error stream, sets `event.pause` and
+// renders nothing.
+void write_qualifying_page(event_result& event, std::ostream& out,
+                           const event_page_links& links = {});
 
 // A session start time (seconds since 1970) as a UTC time in the asctime layout without the
 // seconds, with English names: "Sat Jan  1 09:05 2022".

@@ -225,3 +225,9 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
     }
     rows = std::move(ordered);
 }
+
+std::string race_track_name(const race_result& race) { return race.track_id; }
+
+std::string qualifying_track_name(const qualifying_result& qualifying) {
+    return qualifying_track_text(qualifying);
+}

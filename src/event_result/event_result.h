@@ -109,6 +109,11 @@ std::string race_length_text(std::uint8_t code);
 // joined by "+" in the order they were met.
 std::string qualifying_track_text(const qualifying_result& qualifying);
 
+// The track's name as the pages show it: the name in the replay's header, else its identifier;
+// for qualifying on several tracks, each joined by "+".
+std::string race_track_name(const race_result& race);
+std::string qualifying_track_name(const qualifying_result& qualifying);
+
 // The name of an event in the season's tables: its configured event name, else its race's track,
 // else its qualifying tracks. Throws std::runtime_error "start_time() called on invalid event" for
 // an event with none of them.

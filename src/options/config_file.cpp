@@ -98,6 +98,12 @@ void store(option_set& set, const pt::ptree& entry, const char* key, file_readin
     set.*field = converted<value_type>(entry, key, reading);
 }
 
+// A boolean that is unset until a file sets it.
+template <std::optional<bool> option_set::*field>
+void store_flag(option_set& set, const pt::ptree& entry, const char* key, file_reading& reading) {
+    set.*field = converted<bool>(entry, key, reading);
+}
+
 // A points table: kept as far as it could be read, with a warning when it stopped early or when
 // an element looks like two positions typed with a point ("15.12" for "15,12").
 template <scoring_positions option_set::*field>
@@ -167,6 +173,10 @@ const typed_key typed_keys[] = {
     {"output.chart-drivers", store<&option_set::chart_drivers>},
     {"output.json", store<&option_set::output_json>},
     {"output.csv", store<&option_set::output_csv>},
+    {"output.page-set", store<&option_set::pages>},
+    {"output.index", store_flag<&option_set::index_page>},
+    {"output.links", store_flag<&option_set::links>},
+    {"output.driver-pages", store_flag<&option_set::driver_pages>},
 };
 
 struct template_key {
@@ -181,6 +191,8 @@ const template_key template_keys[] = {
     {"template.race", &option_set::race_template, &option_set::race_template_path},
     {"template.qualifying", &option_set::qualifying_template,
      &option_set::qualifying_template_path},
+    {"template.index", &option_set::index_template, &option_set::index_template_path},
+    {"template.driver", &option_set::driver_template, &option_set::driver_template_path},
 };
 
 const char* const text_keys[] = {"event-name", "championship-name"};
@@ -201,10 +213,14 @@ const key_catalogue& known_keys() {
         known.keys.insert(known.keys.end(), std::begin(text_keys), std::end(text_keys));
         known.name_sections.assign(std::begin(driver_sections), std::end(driver_sections));
         known.blocks.assign(std::begin(block_names), std::end(block_names));
-        known.championship_keys = {"points.best-results", "championship-name", "output.json",
-                                   "output.csv", "output.chart-drivers",
-                                   "output.summary-columns", "output.team-summary-columns",
-                                   "template.series", "template.teams"};
+        known.championship_keys = {"points.best-results",  "championship-name",
+                                   "output.json",          "output.csv",
+                                   "output.chart-drivers", "output.summary-columns",
+                                   "output.team-summary-columns", "output.page-set",
+                                   "output.index",         "output.links",
+                                   "output.driver-pages",  "template.series",
+                                   "template.teams",       "template.index",
+                                   "template.driver"};
         return known;
     }();
     return catalogue;
@@ -324,9 +340,81 @@ void warn_comment_in_list(const pt::ptree& entry, const char* key, const std::st
                          "\"")));
 }
 
+// The settings of the whole season, which only the championship's top level sets: an event's
+// own file or a block reads and checks them, but they change nothing there.
+struct championship_settings {
+    round_count best_results;
+    round_count chart_drivers;
+    column_list summary_columns;
+    column_list team_summary_columns;
+    bool output_json;
+    bool output_csv;
+    page_set pages;
+    std::optional<bool> index_page;
+    std::optional<bool> links;
+    std::optional<bool> driver_pages;
+    std::optional<std::string> series_template, teams_template, index_template, driver_template;
+    std::optional<fs::path> series_template_path, teams_template_path, index_template_path,
+        driver_template_path;
+
+    explicit championship_settings(const option_set& set)
+        : best_results(set.best_results), chart_drivers(set.chart_drivers),
+          summary_columns(set.summary_columns), team_summary_columns(set.team_summary_columns),
+          output_json(set.output_json), output_csv(set.output_csv), pages(set.pages),
+          index_page(set.index_page), links(set.links), driver_pages(set.driver_pages),
+          series_template(set.series_template), teams_template(set.teams_template),
+          index_template(set.index_template), driver_template(set.driver_template),
+          series_template_path(set.series_template_path),
+          teams_template_path(set.teams_template_path),
+          index_template_path(set.index_template_path),
+          driver_template_path(set.driver_template_path) {}
+
+    void restore(option_set& set) const {
+        set.best_results = best_results;
+        set.chart_drivers = chart_drivers;
+        set.summary_columns = summary_columns;
+        set.team_summary_columns = team_summary_columns;
+        set.output_json = output_json;
+        set.output_csv = output_csv;
+        set.pages = pages;
+        set.index_page = index_page;
+        set.links = links;
+        set.driver_pages = driver_pages;
+        set.series_template = series_template;
+        set.teams_template = teams_template;
+        set.index_template = index_template;
+        set.driver_template = driver_template;
+        set.series_template_path = series_template_path;
+        set.teams_template_path = teams_template_path;
+        set.index_template_path = index_template_path;
+        set.driver_template_path = driver_template_path;
+    }
+};
+
+// Under the modern page set the columns of the pages are those that suit it, unless the
+// championship's file names them.
+void apply_modern_columns(option_set& set, const pt::ptree& tree) {
+    using column = column_type;
+    if (!tree.get_child_optional("output.summary-columns")) {
+        set.summary_columns.columns = {column::position, column::driver, column::points,
+                                       column::summary, column::team};
+    }
+    if (!tree.get_child_optional("output.race-columns")) {
+        set.race_columns.columns = {column::position,    column::driver,    column::points,
+                                    column::finish_time, column::penalty,   column::grid_slot,
+                                    column::change,      column::best_lap,  column::team,
+                                    column::car,         column::handicap};
+    }
+    if (!tree.get_child_optional("output.qualifying-columns")) {
+        set.qualifying_columns.columns = {column::position, column::driver, column::best_lap,
+                                          column::team,     column::car,    column::handicap};
+    }
+}
+
 // Reads the keys and driver sections of `tree` over `set`.
 bool overlay(option_set& set, const pt::ptree& tree, const entry_places& places,
              const fs::path& config_path, const overlay_mode& mode) {
+    const championship_settings kept(set);
     file_reading reading(places, mode.warning_prefix);
     for (const typed_key& key : typed_keys) {
         if (const auto entry = tree.get_child_optional(key.path)) {
@@ -355,6 +443,11 @@ bool overlay(option_set& set, const pt::ptree& tree, const entry_places& places,
     if (const auto entry = tree.get_child_optional("championship-name");
         entry && mode.championship) {
         set.championship_name = entry->data();
+    }
+    if (!mode.championship) {
+        kept.restore(set);
+    } else if (set.pages == page_set::modern && kept.pages != page_set::modern) {
+        apply_modern_columns(set, tree);
     }
     read_driver_sections(set, tree, places, mode.where);
     for (const std::string& warning : check_driver_sections(tree, places)) {

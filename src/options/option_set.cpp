@@ -16,12 +16,20 @@ constexpr std::pair<std::string_view, column_type> column_names[] = {
     {"handicap", column_type::handicap}, {"finish-time", column_type::finish_time},
     {"best-lap", column_type::best_lap}, {"car", column_type::car},
     {"change", column_type::change},     {"penalty", column_type::penalty},
+    {"starts", column_type::starts},     {"wins", column_type::wins},
+    {"podiums", column_type::podiums},   {"poles", column_type::poles},
+    {"fastest-laps", column_type::fastest_laps},
 };
 
 constexpr std::pair<std::string_view, shared_points_mode> shared_points_mode_names[] = {
     {"award-all", shared_points_mode::award_all},
     {"divide-between", shared_points_mode::divide_between},
     {"award-first", shared_points_mode::award_first},
+};
+
+constexpr std::pair<std::string_view, page_set> page_set_names[] = {
+    {"classic", page_set::classic},
+    {"modern", page_set::modern},
 };
 
 template <class Value, std::size_t size>
@@ -58,6 +66,12 @@ std::string_view shared_points_mode_name(shared_points_mode mode) {
 
 std::optional<shared_points_mode> shared_points_mode_of_name(std::string_view name) {
     return value_of(shared_points_mode_names, name);
+}
+
+std::string_view page_set_name(page_set set) { return name_of(page_set_names, set); }
+
+std::optional<page_set> page_set_of_name(std::string_view name) {
+    return value_of(page_set_names, name);
 }
 
 std::optional<std::string_view> option_set::team_of(const name_key& driver) const {

@@ -43,7 +43,24 @@ enum class column_type : std::int32_t {
     car = 9,
     change = 10,
     penalty = 11,  // the race page's applied time penalty or disqualification
+    // Figures of a driver's season, for the series page.
+    starts = 12,
+    wins = 13,
+    podiums = 14,
+    poles = 15,
+    fastest_laps = 16,
 };
+
+// Which built-in page templates a championship's pages use where no template file is named.
+enum class page_set : std::int32_t {
+    classic = 0,  // "classic": the plain pages rostrum has always written
+    modern = 1,   // "modern": pages made for sharing, with a home page and a page per driver
+};
+
+// The configuration name of a page set ("modern" for modern, ...).
+std::string_view page_set_name(page_set set);
+// The page set of a configuration name (case-sensitive), or nothing.
+std::optional<page_set> page_set_of_name(std::string_view name);
 
 // The configuration name of a column type ("grid-slot" for grid_slot, ...).
 std::string_view column_name(column_type column);
@@ -129,6 +146,13 @@ struct option_set {
     std::string championship_name;
     // How many drivers of the final standings the series page's points chart shows (0: none).
     round_count chart_drivers{10};
+    // The built-in page set, and the parts of the league's website: the home page "index.html",
+    // links between the pages, a page per driver in "drivers/". Each part is on by default under
+    // the modern set (nothing when not configured). Taken from the championship's file only.
+    page_set pages = page_set::classic;
+    std::optional<bool> index_page;
+    std::optional<bool> links;
+    std::optional<bool> driver_pages;
     // Whether a run that writes "series.html" also writes the season as data: "season.json" and
     // the series table as "series.csv" (taken from the championship's file only).
     bool output_json = false;
@@ -143,6 +167,10 @@ struct option_set {
     std::optional<std::filesystem::path> teams_template_path;
     std::optional<std::filesystem::path> race_template_path;
     std::optional<std::filesystem::path> qualifying_template_path;
+    std::optional<std::string> index_template;  // "template.index"
+    std::optional<std::string> driver_template;  // "template.driver"
+    std::optional<std::filesystem::path> index_template_path;
+    std::optional<std::filesystem::path> driver_template_path;
     std::unordered_map<name_key, std::string> forced_names;  // display name forced for a driver
     std::unordered_map<name_key, std::string> teams;         // team of a driver
     // Milliseconds added to the race time (written in seconds, to the millisecond).
@@ -155,6 +183,11 @@ struct option_set {
     // The latest input time (files::input_time) of the configuration files, included files and
     // template files read into this set; earlier than any file until one is read.
     std::filesystem::file_time_type newest_input_time = std::filesystem::file_time_type::min();
+
+    // Whether the run writes the home page, links the pages, writes the driver pages.
+    bool writes_index() const { return index_page.value_or(pages == page_set::modern); }
+    bool writes_links() const { return links.value_or(pages == page_set::modern); }
+    bool writes_driver_pages() const { return driver_pages.value_or(pages == page_set::modern); }
 
     // The driver's team, or nothing. The view lives as long as the set.
     std::optional<std::string_view> team_of(const name_key& driver) const;

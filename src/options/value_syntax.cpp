@@ -258,6 +258,19 @@ std::istream& operator>>(std::istream& in, round_count& count) {
     return in;
 }
 
+std::istream& operator>>(std::istream& in, page_set& set) {
+    std::string word;
+    if (!(in >> word)) {
+        return in;
+    }
+    if (const auto found = page_set_of_name(word)) {
+        set = *found;
+    } else {
+        in.setstate(std::ios_base::failbit);
+    }
+    return in;
+}
+
 std::istream& operator>>(std::istream& in, shared_points_mode& mode) {
     std::string word;
     if (!(in >> word)) {

@@ -53,6 +53,9 @@ std::istream& operator>>(std::istream& in, round_count& count);
 // One word, named in the sharing mode table ("award-all", "divide-between", "award-first").
 std::istream& operator>>(std::istream& in, shared_points_mode& mode);
 
+// One word, "classic" or "modern".
+std::istream& operator>>(std::istream& in, page_set& set);
+
 // Column names separated by white space, up to the end of the text ("position driver car"); an
 // empty text is an empty list. A word that names no column writes "invalid column type: " + the
 // word + line feed to `error_stream` and fails.

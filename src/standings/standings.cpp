@@ -293,6 +293,37 @@ bool ranks_below(const series_standing& a, const series_standing& b) {
 
 namespace {
 
+// Adds what the drivers of the standings did in one race to their statistics.
+void add_race_statistics(const race_result& race,
+                         std::unordered_map<std::string_view, driver_standing>& drivers) {
+    const auto found = [&drivers](const race_row& row) -> driver_statistics* {
+        const auto driver = drivers.find(row.key.match);
+        return driver == drivers.end() ? nullptr : &driver->second.statistics;
+    };
+    for (std::size_t i = 0; i < race.results.size(); ++i) {
+        const race_row& row = race.results[i];
+        driver_statistics* statistics = found(row);
+        if (statistics == nullptr) {
+            continue;
+        }
+        const auto position = static_cast<std::int32_t>(i + 1);
+        ++statistics->starts;
+        ++statistics->finishes;
+        statistics->wins += position == 1 ? 1 : 0;
+        statistics->podiums += position <= 3 ? 1 : 0;
+        statistics->best_finish = std::min(statistics->best_finish.value_or(position), position);
+        statistics->finish_sum += position;
+        statistics->places_gained += row.grid_slot > 0 ? row.grid_slot - position : 0;
+        statistics->laps += row.laps;
+    }
+    for (const race_row& row : race.dsq_results) {
+        if (driver_statistics* statistics = found(row)) {
+            ++statistics->starts;
+            statistics->laps += row.laps;
+        }
+    }
+}
+
 // The standings of build_standings, ranked after every event (`every_event`), or only once at the
 // end: nothing when two standings end equal, as then the rankings of the events before decide.
 std::optional<standings> add_up(const std::vector<event_result>& events,
@@ -376,7 +407,16 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
         driver_ranking[number].dropped = rounds[number].rounds.dropped();
     }
     for (std::size_t index = 0; index < events.size(); ++index) {
-        if (const auto& race = events[index].race) {
+        const event_result& event = events[index];
+        if (event.race) {
+            add_race_statistics(*event.race, result.drivers);
+        }
+        for (const auto& [key, entry] : event.scores) {
+            driver_statistics& statistics = result.drivers.at(key.match).statistics;
+            statistics.poles += entry.qualifying_position == 1 ? 1 : 0;
+            statistics.fastest_laps += entry.fastest_lap ? 1 : 0;
+        }
+        if (const auto& race = event.race) {
             for (const race_row& row : race->dsq_results) {
                 const auto driver = result.drivers.find(row.key.match);
                 if (driver != result.drivers.end() &&

@@ -21,6 +21,20 @@ struct series_standing {
     std::map<std::int32_t, std::int32_t> qualifying_counts;  // qualifying position -> times
 };
 
+// What a driver did over the counted events, for his page and the statistics columns.
+struct driver_statistics {
+    std::int32_t starts = 0;        // races he took part in (classified or disqualified)
+    std::int32_t wins = 0;
+    std::int32_t podiums = 0;       // 1st to 3rd
+    std::int32_t poles = 0;         // 1st in qualifying
+    std::int32_t fastest_laps = 0;  // races in which he set the fastest lap
+    std::optional<std::int32_t> best_finish;
+    std::int32_t finishes = 0;       // races in which he was classified
+    std::int64_t finish_sum = 0;     // of his finishing positions: the average is sum / finishes
+    std::int64_t places_gained = 0;  // from his grid slot (where the replay has one), net
+    std::int64_t laps = 0;           // race laps completed
+};
+
 struct driver_standing : series_standing {
     // From the first event in which the driver scored; its `display` titles his cell.
     name_key key;
@@ -37,6 +51,7 @@ struct driver_standing : series_standing {
     // The indices of the events at which he was disqualified from the race (by the replay's flags
     // or the settings), in order; he may have a score there from qualifying.
     std::vector<std::size_t> disqualified;
+    driver_statistics statistics;
 };
 
 struct team_standing : series_standing {

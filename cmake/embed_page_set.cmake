@@ -1,0 +1,16 @@
+# Writes OUTPUT, a C++ source that holds the modern page set of TEMPLATES (examples/templates/)
+# as string constants, so that `output.page-set modern` needs no template file beside the program.
+#   cmake -DTEMPLATES=... -DOUTPUT=... -P embed_page_set.cmake
+set(text "// Written by cmake/embed_page_set.cmake from examples/templates/; do not edit.\n")
+string(APPEND text "#include \"page_set/page_set.h\"\n\n")
+foreach(page series teams race qualifying index driver)
+    file(READ "${TEMPLATES}/${page}.html" content)
+    string(FIND "${content}" ")modern_page\"" clash)
+    if(NOT clash EQUAL -1)
+        message(FATAL_ERROR "${page}.html holds the text that ends its string constant")
+    endif()
+    string(APPEND text "const std::string modern_${page}_template = R\"modern_page(${content})modern_page\";\n")
+endforeach()
+file(WRITE "${OUTPUT}.new" "${text}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")
