@@ -134,6 +134,8 @@ void run_replay(std::string_view bytes) {
     expect(session.records.size() == count, "a replay holds as many records as its header says");
     expect(session.track_id.size() <= 4 && session.track_id.find('\0') == std::string::npos,
            "the track ends at its field or its first zero byte");
+    expect(session.track_name.size() <= 32 && session.track_name.find('\0') == std::string::npos,
+           "the track name ends at its field or its first zero byte");
     for (const replay_record& record : session.records) {
         expect(record.nickname.size() <= 32 && record.car.size() <= 4 &&
                    record.user_name.size() <= 24,

@@ -122,6 +122,9 @@ replay read_replay(const std::filesystem::path& path) {
     r.grid_size = head.u8(23);
     r.track_id = head.text(32, 4);
     r.start_time = head.i32(36);
+    r.track_name = head.text(40, 32);
+    r.track_config = head.u8(72);
+    r.track_reversed = head.u8(73);
     r.records.reserve(count);
     const std::string_view all(bytes.data() + replay_header_size, count * replay_record_size);
     for (std::size_t i = 0; i < count; ++i) {

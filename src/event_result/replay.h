@@ -11,6 +11,9 @@
 //       23    1  number of drivers on the starting grid
 //       32    4  track identifier, zero-padded
 //       36    4  session start time, signed seconds since 1970-01-01 00:00 UTC
+//       40   32  track name in the simulator's escaped text (see lfs_codec), zero-terminated
+//       72    1  track configuration, 1 for the track's first; 0 in older files
+//       73    1  reversed: 1 when the track is driven in reverse, 0 otherwise
 //       75    1  number of result records after the header
 //
 // Then exactly that many result records of 80 bytes each:
@@ -61,6 +64,9 @@ struct replay {
     std::uint8_t grid_size = 0;
     std::string track_id;
     std::int32_t start_time = 0;
+    std::string track_name;              // raw escaped text (lfs_codec::decode gives the UTF-8)
+    std::uint8_t track_config = 0;       // 1, 2, 3 ...; 0: not recorded (older files)
+    std::uint8_t track_reversed = 0;     // 1: driven in reverse
     std::vector<replay_record> records;  // in file order
 };
 

@@ -25,8 +25,11 @@ replay sample_race() {
     r.start_flag = 0;
     r.race_length_code = 20;
     r.grid_size = 3;
-    r.track_id = "BL1";
+    r.track_id = "AS3R";
     r.start_time = 1641027900;
+    r.track_name = "Aston ^1National";  // kept raw: the colour code stays
+    r.track_config = 3;
+    r.track_reversed = 1;
     replay_record a = driver("^1Fast^7Eddie", "eddie", 20, 61234);
     a.car = "XRTT";  // fills its field: no zero byte
     a.flags = 0x40;
@@ -47,6 +50,9 @@ void expect_same(const replay& a, const replay& b) {
     EXPECT_EQ(a.grid_size, b.grid_size);
     EXPECT_EQ(a.track_id, b.track_id);
     EXPECT_EQ(a.start_time, b.start_time);
+    EXPECT_EQ(a.track_name, b.track_name);
+    EXPECT_EQ(a.track_config, b.track_config);
+    EXPECT_EQ(a.track_reversed, b.track_reversed);
     ASSERT_EQ(a.records.size(), b.records.size());
     for (std::size_t i = 0; i < a.records.size(); ++i) {
         const replay_record& x = a.records[i];
@@ -146,6 +152,12 @@ TEST(replay, damaged_bytes_at_known_offsets) {
     bytes.replace(32, 4, "ABCD");
     write_file(path, bytes);
     EXPECT_EQ(read_replay(path).track_id, "ABCD");
+    // So does a track name of 32 bytes, before the configuration byte that follows it.
+    bytes = good;
+    bytes.replace(40, 32, std::string(32, 'T'));
+    write_file(path, bytes);
+    EXPECT_EQ(read_replay(path).track_name, std::string(32, 'T'));
+    EXPECT_EQ(read_replay(path).track_config, 3);
     // A nickname whose zero byte is missing ends at its 32nd byte, not in the car name.
     bytes = good;
     bytes.replace(80, 32, std::string(32, 'x'));
@@ -234,14 +246,20 @@ TEST(replay, race_length_codes) {
 
 TEST(replay_writer, description_gives_the_replay) {
     const replay r = parse_replay_description(R"(# a race
-track BL1
+track AS3R
+track-name Aston\x20National
+config 3
+reversed 1
 start 2022-01-01 09:05:00
 length 20
 grid 2
 driver ^1Fast^7Eddie | eddie | XRT | 20 | 31:05.42 | 1:32.1 | 2 | 0x40 | 20 | 10
 driver caf\xE9 | bob\\ | FBM | 19 | 1234567 | 1:02:03.456
 )");
-    EXPECT_EQ(r.track_id, "BL1");
+    EXPECT_EQ(r.track_id, "AS3R");
+    EXPECT_EQ(r.track_name, "Aston National");
+    EXPECT_EQ(r.track_config, 3);
+    EXPECT_EQ(r.track_reversed, 1);
     EXPECT_EQ(r.start_time, 1641027900);
     EXPECT_EQ(r.race_length_code, 20);
     EXPECT_EQ(r.grid_size, 2);
@@ -255,6 +273,14 @@ driver caf\xE9 | bob\\ | FBM | 19 | 1234567 | 1:02:03.456
     EXPECT_EQ(r.records[1].user_name, "bob\\");
     EXPECT_EQ(r.records[1].best_lap_ms, 3723456);
     EXPECT_EQ(r.records[1].grid_slot, 0);
+    replay long_name;
+    long_name.track_name = std::string(33, 'T');
+    try {
+        encode_replay(long_name);
+        FAIL();
+    } catch (const std::length_error& e) {
+        EXPECT_EQ(e.what(), "track name longer than 32 bytes: " + long_name.track_name);
+    }
     try {
         parse_replay_description("track BL1\ndriver a | b\n");
         FAIL();

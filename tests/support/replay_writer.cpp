@@ -182,6 +182,9 @@ std::string encode_replay(const replay& r) {
     header.u8(23, r.grid_size);
     header.text(32, 4, r.track_id, "track identifier");
     header.i32(36, r.start_time);
+    header.text(40, 32, r.track_name, "track name");
+    header.u8(72, r.track_config);
+    header.u8(73, r.track_reversed);
     header.u8(75, static_cast<unsigned>(r.records.size()));
     std::string bytes = std::move(header.bytes);
     for (const replay_record& driver : r.records) {
@@ -227,6 +230,12 @@ replay parse_replay_description(std::string_view text) {
         try {
             if (key == "track") {
                 r.track_id = unescape(value);
+            } else if (key == "track-name") {
+                r.track_name = unescape(value);
+            } else if (key == "config") {
+                r.track_config = static_cast<std::uint8_t>(number(value, 0, 255));
+            } else if (key == "reversed") {
+                r.track_reversed = static_cast<std::uint8_t>(number(value, 0, 1));
             } else if (key == "start") {
                 r.start_time = start_time(value);
             } else if (key == "length") {

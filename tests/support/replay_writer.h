@@ -19,6 +19,10 @@ void write_replay_file(const std::filesystem::path& path, const replay& r);
 // comment):
 //
 //   track BL1                    the track identifier (up to 4 characters)
+//   track-name Blackwood GP Track
+//                                the track's name (up to 32 bytes): the rest of the line, trimmed
+//   config 1                     the track configuration: 1 for the track's first, 0 unknown
+//   reversed 1                   the track is driven in reverse (0 or 1)
 //   start 2022-01-01 09:05:00    the session start, UTC (or a number of seconds since 1970)
 //   length 20                    the race length code: 0 practice, 1-99 laps, 100-190
 //                                (code-90)*10 laps, 191-255 (code-190) hours
