@@ -545,9 +545,15 @@ void write_race_page(event_result& event, std::ostream& out, const event_page_li
     const std::string track_name = race_track_name(race);
     const std::string title = options.event_name ? *options.event_name : track_name;
 
+    const std::string configuration =
+        race.track_config == 0 ? std::string() : std::to_string(race.track_config);
+
     template_context context;
     context.writers = {
         {"track_id", [&](std::ostream& page) { write_text(page, track); }},
+        {"track_configuration", [&](std::ostream& page) { write_text(page, configuration); }},
+        {"track_reversed",
+         [&](std::ostream& page) { write_text(page, race.track_reversed != 0 ? "reversed" : ""); }},
         {"race_length", [&](std::ostream& page) { write_text(page, short_length); }},
         {"race-table", [&](std::ostream& page) { write_race_table(page, event, caption, links); }},
     };

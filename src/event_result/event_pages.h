@@ -25,7 +25,8 @@ struct event_page_links {
 // Renders "race.html" of an event into `out`: the configured race template (named by its path in
 // errors) or the built-in one of the page set, with the tags "track_id" (the event name or the
 // track identifier), "event_title" (the event name or the track's name), "track_name" (the
-// track's name, else its identifier), "race_length", "session_time", "championship_name",
+// track's name, else its identifier), "track_configuration" (its number, empty when the replay
+// has none), "track_reversed" ("reversed" or empty), "race_length", "session_time", "championship_name",
 // "navigation" and "race-table". Precondition: `event.race` is present and the points have been
 // awarded. A column the page cannot show is left out with "warning: unsupported column for race: "
 // + column name on the error stream, and `event.pause` is set. Template errors are thrown as

@@ -79,6 +79,19 @@ std::string event_title(const event_result& event) {
     throw std::runtime_error("start_time() called on invalid event");
 }
 
+std::string event_full_title(const event_result& event) {
+    if (event.options && event.options->event_name) {
+        return *event.options->event_name;
+    }
+    if (event.race) {
+        return race_track_name(*event.race);
+    }
+    if (event.qualifying) {
+        return qualifying_track_name(*event.qualifying);
+    }
+    throw std::runtime_error("start_time() called on invalid event");
+}
+
 std::string display_name(const options::option_set& options, const name_key& key,
                          std::string_view nickname) {
     if (const auto forced = options.forced_name_of(key)) {
@@ -92,6 +105,9 @@ std::string display_name(const options::option_set& options, const name_key& key
 race_result build_race_result(const options::option_set& options, const replay& race) {
     race_result result;
     result.track_id = race.track_id;
+    lfs_codec::decode(race.track_name, result.track_name);
+    result.track_config = race.track_config;
+    result.track_reversed = race.track_reversed;
     result.start_time = race.start_time;
     result.grid_size = race.grid_size;
     result.race_length = race_length_text(race.race_length_code);
@@ -151,7 +167,9 @@ qualifying_result new_qualifying_result() { return {}; }
 void merge_qualifying(qualifying_result& qualifying, const options::option_set& options,
                       const replay& session) {
     qualifying.start_time = std::min<std::int64_t>(qualifying.start_time, session.start_time);
-    qualifying.track_ids.insert(session.track_id);
+    if (qualifying.track_ids.insert(session.track_id)) {
+        lfs_codec::decode(session.track_name, qualifying.track_names.emplace_back());
+    }
     std::vector<qualifying_row>& rows = qualifying.results;
     if (rows.empty()) {
         // Room for the first replay's drivers; a later replay mostly brings the same ones.
@@ -226,8 +244,20 @@ void merge_qualifying(qualifying_result& qualifying, const options::option_set& 
     rows = std::move(ordered);
 }
 
-std::string race_track_name(const race_result& race) { return race.track_id; }
+std::string race_track_name(const race_result& race) {
+    return race.track_name.empty() ? race.track_id : race.track_name;
+}
 
 std::string qualifying_track_name(const qualifying_result& qualifying) {
-    return qualifying_track_text(qualifying);
+    std::string text;
+    std::size_t i = 0;
+    for (const std::string& track_id : qualifying.track_ids) {
+        if (!text.empty()) {
+            text += '+';
+        }
+        const bool named = i < qualifying.track_names.size() && !qualifying.track_names[i].empty();
+        text += named ? qualifying.track_names[i] : track_id;
+        ++i;
+    }
+    return text;
 }

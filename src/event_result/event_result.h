@@ -50,6 +50,9 @@ struct qualifying_result {
     // The place in `results` of every classified driver's row, by his key's `match` text.
     std::unordered_map<std::string, std::size_t> places;
     insertion_ordered_set<std::string> track_ids;  // one per distinct track
+    // The header's name of each of those tracks, decoded, in the same order (empty when the
+    // replay has none).
+    std::vector<std::string> track_names;
     // The earliest start time of the merged replays (seconds since 1970, UTC).
     std::int64_t start_time = std::numeric_limits<std::int64_t>::max();
 };
@@ -60,6 +63,9 @@ struct race_result {
     std::vector<race_row> dsq_results;  // disqualified drivers in replay order
     std::vector<name_key> hidden_seen;  // hidden drivers met, each once
     std::string track_id;
+    std::string track_name;  // the header's name of the track, decoded (empty in older replays)
+    std::uint8_t track_config = 0;    // 1, 2, 3 ...; 0 when the replay does not say
+    std::uint8_t track_reversed = 0;  // 1: driven in reverse
     std::string race_length;  // "20 laps of", "1 hours of", "Practice session in"
     std::int64_t start_time = 0;
     std::int32_t grid_size = 0;
@@ -118,6 +124,9 @@ std::string qualifying_track_name(const qualifying_result& qualifying);
 // else its qualifying tracks. Throws std::runtime_error "start_time() called on invalid event" for
 // an event with none of them.
 std::string event_title(const event_result& event);
+
+// The same with the tracks' names where the replays hold them (the modern pages' titles).
+std::string event_full_title(const event_result& event);
 
 // The name shown for a driver: his forced name when the options have one, else his nickname
 // decoded to UTF-8.

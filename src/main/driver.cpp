@@ -15,18 +15,15 @@
 #include "event_result/adjustment_check.h"
 #include "event_result/event_directory.h"
 #include "event_result/event_result.h"
-#include "files/files.h"
-#include "html_template/html_template.h"
 #include "main/command_line.h"
 #include "options/config_file.h"
 #include "options/option_set.h"
 #include "read_ahead/read_ahead.h"
 #include "replay_check/replay_check.h"
 #include "round_layers/round_layers.h"
-#include "season_data/season_data.h"
+#include "site_links/site_links.h"
+#include "season_pages/season_pages.h"
 #include "standings/standings.h"
-#include "summary/points_chart.h"
-#include "summary/summary_pages.h"
 
 namespace {
 
@@ -38,7 +35,7 @@ constexpr std::size_t events_read_ahead = 16;
 // The subdirectories of the championship folder, in file name order; the warnings about the
 // other entries that were meant to be read (replays outside an event folder, a settings file with
 // a wrong name) go into `warnings`.
-std::vector<fs::path> event_directories(std::vector<std::string>& warnings) {
+std::vector<fs::path> event_directories(bool driver_pages, std::vector<std::string>& warnings) {
     std::vector<fs::path> directories;
     std::vector<fs::path> others;
     for (const auto& entry : fs::directory_iterator(".")) {
@@ -47,6 +44,9 @@ std::vector<fs::path> event_directories(std::vector<std::string>& warnings) {
         const bool directory = entry.is_directory(error);
         if (error && error != std::errc::no_such_file_or_directory) {
             throw fs::filesystem_error("status", entry.path(), error);
+        }
+        if (directory && driver_pages && entry.path().filename() == driver_pages_folder) {
+            continue;  // the drivers' pages rostrum writes
         }
         (directory ? directories : others).push_back(entry.path());  // one that vanished is none
     }
@@ -66,46 +66,13 @@ std::vector<fs::path> event_directories(std::vector<std::string>& warnings) {
     return directories;
 }
 
-// Writes one file of the championship folder with `render`; a file that cannot be created or
-// written is a warning.
-void write_summary_file(const char* file_name, const std::function<void(std::ostream&)>& render,
-                        bool& summary_warning) {
-    const page_write result = write_page_file(file_name, render);
-    if (result != page_write::written) {
-        error_stream() << "warning: unable to write " << file_name
-                       << (result == page_write::target_incomplete
-                               ? "; the page it links to may be incomplete, and is written again "
-                                 "on the next run\n"
-                               : "\n");
-        summary_warning = true;
-    }
-}
-
-// Renders one summary page from its configured template (or the built-in one) into `file_name`,
-// with the tags of `context` and "championship_name". A page that cannot be created or written is
-// a warning.
-void write_summary_page(const char* file_name, const options::option_set& global,
-                        const std::optional<std::string>& configured_text,
-                        const std::optional<fs::path>& configured_path,
-                        const std::string& builtin_text, const char* builtin_name,
-                        template_context context, bool& summary_warning) {
-    context.name = configured_path ? path_to_utf8(*configured_path) : builtin_name;
-    context.writers.emplace("championship_name", [&global](std::ostream& out) {
-        out << global.championship_name;
-    });
-    const html_template page{configured_text ? std::string_view(*configured_text)
-                                             : std::string_view(builtin_text),
-                             &context};
-    write_summary_file(
-        file_name, [&page](std::ostream& out) { render_template(out, page); }, summary_warning);
-}
-
 void run_championship() {
     bool global_warning = false;  // a warning about the global file was written
     options::championship_options loaded =
         options::load_championship_options("rostrum.conf", global_warning);
     std::vector<std::string> listing_warnings;
-    const std::vector<fs::path> directories = event_directories(listing_warnings);
+    const std::vector<fs::path> directories =
+        event_directories(loaded.options.writes_driver_pages(), listing_warnings);
     for (const std::string& warning : listing_warnings) {
         error_stream() << "warning: " << warning << '\n';
         global_warning = true;
@@ -195,37 +162,7 @@ void run_championship() {
 
     const standings standings = build_standings(events, global->best_results.value);
     bool summary_warning = false;
-    template_context series;
-    series.writers.emplace("series-table", [&](std::ostream& out) {
-        write_series_table(out, *global, events, summary_warning, standings.driver_ranking);
-    });
-    series.writers.emplace("points-chart", [&](std::ostream& out) {
-        write_points_chart(out, events, standings.driver_ranking, global->best_results.value,
-                           global->chart_drivers.value);
-    });
-    write_summary_page("series.html", *global, global->series_template,
-                       global->series_template_path, builtin_series_template,
-                       "built-in series template", std::move(series), summary_warning);
-    if (global->output_json) {
-        write_summary_file(
-            "season.json",
-            [&](std::ostream& out) { write_season_json(out, events, standings, *global); },
-            summary_warning);
-    }
-    if (global->output_csv) {
-        write_summary_file(
-            "series.csv", [&](std::ostream& out) { write_series_csv(out, events, standings); },
-            summary_warning);
-    }
-    if (!standings.team_ranking.empty()) {
-        template_context teams;
-        teams.writers.emplace("teams-table", [&](std::ostream& out) {
-            write_team_table(out, *global, summary_warning, standings.team_ranking);
-        });
-        write_summary_page("teams.html", *global, global->teams_template,
-                           global->teams_template_path, builtin_teams_template,
-                           "built-in teams template", std::move(teams), summary_warning);
-    }
+    write_season_pages(events, standings, *global, summary_warning);
     if (summary_warning || global_warning) {
         wait_for_enter(false);
     }

@@ -233,6 +233,11 @@ void write_driver_standing(std::ostream& out, std::size_t event_count,
     head["user_name"] = driver.key.display;
     head["team"] = optional_text(driver.team);
     head["total"] = points_json(driver.points);
+    head["starts"] = driver.statistics.starts;
+    head["wins"] = driver.statistics.wins;
+    head["podiums"] = driver.statistics.podiums;
+    head["poles"] = driver.statistics.poles;
+    head["fastest_laps"] = driver.statistics.fastest_laps;
     std::string text = json_text(head, 2);
     text.resize(text.size() - 2);  // without the object's closing "\n}"
     text += ",\n  \"rounds\": [";
@@ -320,6 +325,28 @@ std::string csv_points(points_value points) {
     return text;
 }
 
+// The header of a statistics column in the CSV, or null for any other column.
+const char* figure_name(options::column_type column) {
+    switch (column) {
+        case options::column_type::starts: return "Starts";
+        case options::column_type::wins: return "Wins";
+        case options::column_type::podiums: return "Podiums";
+        case options::column_type::poles: return "Poles";
+        case options::column_type::fastest_laps: return "Fastest laps";
+        default: return nullptr;
+    }
+}
+
+std::int32_t figure_of(const driver_statistics& statistics, options::column_type column) {
+    switch (column) {
+        case options::column_type::starts: return statistics.starts;
+        case options::column_type::wins: return statistics.wins;
+        case options::column_type::podiums: return statistics.podiums;
+        case options::column_type::poles: return statistics.poles;
+        default: return statistics.fastest_laps;
+    }
+}
+
 }  // namespace
 
 void write_season_json(std::ostream& out, const std::vector<event_result>& events,
@@ -355,8 +382,18 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 }
 
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
-                      const standings& season) {
+                      const standings& season, const options::option_set& global) {
+    // The statistics columns of the series page, in its order.
+    std::vector<options::column_type> figures;
+    for (const options::column_type column : global.summary_columns.columns) {
+        if (figure_name(column) != nullptr) {
+            figures.push_back(column);
+        }
+    }
     out << byte_order_mark << "Position,Driver,Team,Total";
+    for (const options::column_type column : figures) {
+        out << ',' << figure_name(column);
+    }
     for (const event_result& event : events) {
         out << ',' << csv_text(event_title(event));
     }
@@ -366,6 +403,9 @@ void write_series_csv(std::ostream& out, const std::vector<event_result>& events
         out << ++position << ',' << csv_text(driver->name) << ','
             << (driver->team ? csv_text(*driver->team) : std::string()) << ','
             << csv_points(driver->points);
+        for (const options::column_type column : figures) {
+            out << ',' << figure_of(driver->statistics, column);
+        }
         for (const event_result& event : events) {
             out << ',';
             if (const score_entry* entry = event.scores.find(driver->key)) {

@@ -34,4 +34,4 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 // becomes U+FFFD, and a text starting with "=", "+", "-", "@", a tab or a carriage return gets a
 // leading apostrophe, so that no name becomes a spreadsheet formula.
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
-                      const standings& season);
+                      const standings& season, const options::option_set& global);

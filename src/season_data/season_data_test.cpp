@@ -44,10 +44,11 @@ std::string season_json(const std::vector<event_result>& events,
     return out.str();
 }
 
-std::string series_csv(const std::vector<event_result>& events, std::int32_t best_results = 0) {
+std::string series_csv(const std::vector<event_result>& events, std::int32_t best_results = 0,
+                       const options::option_set& global = {}) {
     const standings season = build_standings(events, best_results);
     std::ostringstream out;
-    write_series_csv(out, events, season);
+    write_series_csv(out, events, season, global);
     return out.str();
 }
 
@@ -166,6 +167,7 @@ TEST(season_data, json_rows_show_what_the_pages_show) {
     ASSERT_EQ(drivers.size(), 3U);
     EXPECT_EQ(drivers[0], json::parse(R"({"position": 1, "name": "Ann", "user_name": "ann",
         "team": "Red", "total": {"exact": "12", "value": 12},
+        "starts": 1, "wins": 1, "podiums": 1, "poles": 0, "fastest_laps": 1,
         "rounds": [{"points": {"exact": "12", "value": 12}, "dropped": false,
                     "disqualified": false}]})"));
     EXPECT_EQ(drivers[2]["user_name"], "cid");

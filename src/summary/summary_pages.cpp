@@ -8,6 +8,7 @@
 #include "console/console.h"
 #include "event_result/award.h"
 #include "html_template/html_text.h"
+#include "site_links/site_links.h"
 
 const std::string builtin_series_template =
     "<!doctype html>\n"
@@ -155,7 +156,8 @@ std::string standing_title_text(const series_standing& standing) {
 
 void write_series_table(std::ostream& out, const options::option_set& options,
                         const std::vector<event_result>& events, bool& summary_warning,
-                        const std::vector<const driver_standing*>& ranking) {
+                        const std::vector<const driver_standing*>& ranking,
+                        const series_links* links) {
     const std::vector<column_type>& columns = options.summary_columns.columns;
     out << "<table><thead><tr>";
     for (const column_type column : columns) {
@@ -173,10 +175,35 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                 out << "<th>Total";
                 break;
             case column_type::summary:
-                for (const event_result& event : events) {
+                for (std::size_t index = 0; index < events.size(); ++index) {
                     out << "<th class=track-name>";
-                    html_escape(out, event_title(event));
+                    // The modern pages name the tracks in full.
+                    const std::string title = options.pages == options::page_set::modern
+                                                  ? event_full_title(events[index])
+                                                  : event_title(events[index]);
+                    if (links != nullptr && !links->events[index].empty()) {
+                        out << "<a href=\"";
+                        html_escape(out, links->events[index]) << "\">";
+                        html_escape(out, title) << "</a>";
+                    } else {
+                        html_escape(out, title);
+                    }
                 }
+                break;
+            case column_type::starts:
+                out << "<th>Starts";
+                break;
+            case column_type::wins:
+                out << "<th>Wins";
+                break;
+            case column_type::podiums:
+                out << "<th>Podiums";
+                break;
+            case column_type::poles:
+                out << "<th>Poles";
+                break;
+            case column_type::fastest_laps:
+                out << "<th>Fastest laps";
                 break;
             default:
                 warn_unsupported("summary", column, summary_warning);
@@ -184,6 +211,7 @@ void write_series_table(std::ostream& out, const options::option_set& options,
         }
     }
     out << "</thead><tbody>";
+    const bool driver_links = links != nullptr && links->drivers;
 
     // Each row is put together in memory and written in one piece: a season has thousands of
     // cells per row.
@@ -201,7 +229,31 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                     row += "<td title=\"";
                     append_html_escaped(row, driver->key.display);
                     row += "\">";
-                    append_html_escaped(row, driver->name);
+                    if (driver_links) {
+                        row += "<a href=\"";
+                        append_html_escaped(row, relative_link(0, {driver_pages_folder,
+                                                                   driver_page_file(driver->key)}));
+                        row += "\">";
+                        append_html_escaped(row, driver->name);
+                        row += "</a>";
+                    } else {
+                        append_html_escaped(row, driver->name);
+                    }
+                    break;
+                case column_type::starts:
+                    row.append("<td>").append(std::to_string(driver->statistics.starts));
+                    break;
+                case column_type::wins:
+                    row.append("<td>").append(std::to_string(driver->statistics.wins));
+                    break;
+                case column_type::podiums:
+                    row.append("<td>").append(std::to_string(driver->statistics.podiums));
+                    break;
+                case column_type::poles:
+                    row.append("<td>").append(std::to_string(driver->statistics.poles));
+                    break;
+                case column_type::fastest_laps:
+                    row.append("<td>").append(std::to_string(driver->statistics.fastest_laps));
                     break;
                 case column_type::team:
                     if (driver->team) {

@@ -18,6 +18,12 @@ extern const std::string builtin_series_template;
 // the one tag "{{html:teams-table}}".
 extern const std::string builtin_teams_template;
 
+// Where the series table links to on the league's website.
+struct series_links {
+    std::vector<std::string> events;  // for each event: its race page, else its qualifying page
+    bool drivers = false;             // the names link to the drivers' pages
+};
+
 // The drivers' table ("series-table"): one row per driver in ranking order, with the columns of
 // the global `options.summary_columns`; a summary column is one column per event in the given
 // order, where a round dropped from the driver's total (`driver_standing::dropped`) shows its
@@ -26,9 +32,13 @@ extern const std::string builtin_teams_template;
 // `summary_warning` and is left out. Throws std::runtime_error
 // "start_time() called on invalid event" for an event with neither race nor qualifying (and no
 // event name) when the table has a summary column.
+//
+// With `links`, each event's header links to its page and each driver's name to his page.
+// The columns "starts", "wins", "podiums", "poles" and "fastest-laps" show his statistics.
 void write_series_table(std::ostream& out, const options::option_set& options,
                         const std::vector<event_result>& events, bool& summary_warning,
-                        const std::vector<const driver_standing*>& ranking);
+                        const std::vector<const driver_standing*>& ranking,
+                        const series_links* links = nullptr);
 
 // The teams' table ("teams-table"): one row per team with a non-empty name in ranking order, with
 // the columns of the global `options.team_summary_columns`. A column type the table cannot show

@@ -1,0 +1,271 @@
+#include "driver_pages/driver_pages.h"
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "console/console.h"
+#include "event_result/award.h"
+#include "event_result/event_pages.h"
+#include "files/files.h"
+#include "html_template/html_template.h"
+#include "html_template/html_text.h"
+#include "page_set/page_set.h"
+#include "site_links/site_links.h"
+#include "summary/points_chart.h"
+
+const std::string builtin_driver_template =
+    "<!doctype html>\n"
+    "<meta charset=UTF-8>\n"
+    "<title>{{driver_name}}</title>\n"
+    "{{html:navigation}}\n"
+    "<h1>{{driver_name}}</h1>\n"
+    "<p>{{user_name}}, {{teams}}: {{position}} with {{total}} points</p>\n"
+    "{{html:driver-statistics}}\n"
+    "{{html:driver-chart}}\n"
+    "{{html:driver-results}}\n";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A driver's rows in one event, found by his key's `match`.
+struct event_rows {
+    std::unordered_map<std::string_view, std::pair<const race_row*, std::size_t>> race;  // position
+    std::unordered_map<std::string_view, std::pair<const qualifying_row*, std::size_t>> qualifying;
+};
+
+std::vector<event_rows> rows_of(const std::vector<event_result>& events) {
+    std::vector<event_rows> rows(events.size());
+    for (std::size_t e = 0; e < events.size(); ++e) {
+        if (const auto& race = events[e].race) {
+            for (std::size_t i = 0; i < race->results.size(); ++i) {
+                rows[e].race.emplace(race->results[i].key.match, std::pair(&race->results[i], i + 1));
+            }
+            for (const race_row& row : race->dsq_results) {
+                rows[e].race.emplace(row.key.match, std::pair(&row, std::size_t{0}));
+            }
+        }
+        if (const auto& qualifying = events[e].qualifying) {
+            for (std::size_t i = 0; i < qualifying->results.size(); ++i) {
+                rows[e].qualifying.emplace(qualifying->results[i].key.match,
+                                           std::pair(&qualifying->results[i], i + 1));
+            }
+            for (const qualifying_row& row : qualifying->dsq_results) {
+                rows[e].qualifying.emplace(row.key.match, std::pair(&row, std::size_t{0}));
+            }
+        }
+    }
+    return rows;
+}
+
+std::string teams_text(const std::vector<event_result>& events, const driver_standing& driver) {
+    std::vector<std::string_view> teams;
+    for (const auto& [index, entry] : driver.results) {
+        if (const auto team = events[index].options->team_of(driver.key);
+            team && std::find(teams.begin(), teams.end(), *team) == teams.end()) {
+            teams.push_back(*team);
+        }
+    }
+    if (teams.empty()) {
+        return "no team";
+    }
+    std::string text;
+    for (const std::string_view team : teams) {
+        text += text.empty() ? "" : ", ";
+        text += team;
+    }
+    return text;
+}
+
+void append_statistic(std::string& out, const std::string& value, const char* label) {
+    out += "<li><span class=\"value\">";
+    append_html_escaped(out, value);
+    out += "</span><span class=\"label\">";
+    out += label;
+    out += "</span></li>";
+}
+
+std::string statistics_html(const driver_statistics& s) {
+    std::string out = "<ul class=\"statistics\">";
+    append_statistic(out, std::to_string(s.starts), "starts");
+    append_statistic(out, std::to_string(s.wins), "wins");
+    append_statistic(out, std::to_string(s.podiums), "podiums");
+    append_statistic(out, std::to_string(s.poles), "pole positions");
+    append_statistic(out, std::to_string(s.fastest_laps), "fastest laps");
+    append_statistic(out, s.best_finish ? ordinal_text(*s.best_finish) : "–", "best finish");
+    std::string average = "–";
+    if (s.finishes > 0) {
+        // One decimal, rounded half up: the sum and the count are whole numbers.
+        const std::int64_t tenths = (s.finish_sum * 20 / s.finishes + 1) / 2;
+        average = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    }
+    append_statistic(out, average, "average finish");
+    append_statistic(out, (s.places_gained > 0 ? "+" : "") + std::to_string(s.places_gained),
+                     "places gained");
+    append_statistic(out, std::to_string(s.laps), "laps");
+    return out + "</ul>";
+}
+
+// The table of every event of the season, as he took part in it.
+std::string results_html(const std::vector<event_result>& events, const std::vector<event_rows>& rows,
+                         const driver_standing& driver) {
+    std::string out =
+        "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Qualifying<th>Best lap"
+        "<th>Grid<th>Finish<th>Time<th>Penalty<th>Points</thead><tbody>\n";
+    auto result = driver.results.begin();
+    for (std::size_t e = 0; e < events.size(); ++e) {
+        const event_result& event = events[e];
+        const score_entry* entry = nullptr;
+        if (result != driver.results.end() && result->first == e) {
+            entry = result++->second;
+        }
+        const auto race = rows[e].race.find(driver.key.match);
+        const auto qualifying = rows[e].qualifying.find(driver.key.match);
+        const bool took_part = race != rows[e].race.end() || qualifying != rows[e].qualifying.end();
+        out += took_part ? "<tr><td>" : "<tr class=missed><td>";
+        out += "<a href=\"";
+        append_html_escaped(out, relative_link(1, {event.folder, event.race ? "race.html"
+                                                                            : "qualifying.html"}));
+        out += "\">";
+        append_html_escaped(out, event_full_title(event));
+        out += "</a><td>";
+        append_html_escaped(out, iso_8601_time_text(event.start_time()).substr(0, 10));
+        if (!took_part) {
+            out += "<td colspan=7>did not take part</tr>\n";
+            continue;
+        }
+        out += "<td class=number>";
+        if (qualifying != rows[e].qualifying.end()) {
+            const auto [row, position] = qualifying->second;
+            out += position == 0 ? "DSQ" : std::to_string(position);
+            out += "<td>";
+            if (is_timed(row->best_lap_ms)) {
+                out += race_time_text(row->best_lap_ms);
+            }
+        } else {
+            out += "<td>";
+        }
+        if (race != rows[e].race.end()) {
+            const auto [row, position] = race->second;
+            out += "<td class=number>";
+            if (row->grid_slot > 0) {
+                out += std::to_string(row->grid_slot);
+            }
+            if (position == 0) {
+                out += "<td class=number>DSQ<td><td>DSQ";
+            } else {
+                out += position <= 3 ? "<td class=\"number f" + std::to_string(position) + "\">"
+                                     : std::string("<td class=number>");
+                out += std::to_string(position);
+                const race_row& winner = event.race->results.front();
+                out += "<td>";
+                out += position == 1 ? race_time_text(row->total_time_ms)
+                                     : behind_winner_text(winner, *row);
+                out += "<td>";
+                const auto penalty = event.options->time_penalties.find(driver.key);
+                if (penalty != event.options->time_penalties.end()) {
+                    out += penalty_text(penalty->second);
+                }
+            }
+        } else {
+            out += "<td><td><td><td>";
+        }
+        const bool dropped = e < driver.dropped.size() && driver.dropped[e];
+        if (entry == nullptr) {
+            out += "<td class=number></tr>\n";
+            continue;
+        }
+        out += dropped ? "<td class=\"number dropped\" title=\"" : "<td class=number title=\"";
+        append_escaped_points_breakdown(out, entry->breakdown);
+        if (dropped) {
+            append_html_escaped(out, "\ndropped from the total");
+        }
+        out += "\">";
+        if (dropped) {
+            out += '(';
+        }
+        append_points_text(out, entry->points);
+        if (dropped) {
+            out += ')';
+        }
+        out += "</tr>\n";
+    }
+    return out + "</tbody></table>";
+}
+
+}  // namespace
+
+void write_driver_pages(const std::vector<event_result>& events, const standings& season,
+                        const options::option_set& global, const driver_site& site,
+                        bool& summary_warning) {
+    const bool modern = global.pages == options::page_set::modern;
+    const std::string& text = global.driver_template ? *global.driver_template
+                              : modern               ? modern_driver_template
+                                                     : builtin_driver_template;
+    const std::string name = global.driver_template_path
+                                 ? path_to_utf8(*global.driver_template_path)
+                                 : modern ? "built-in modern driver template"
+                                          : "built-in driver template";
+    std::vector<navigation_link> navigation;
+    if (site.index) {
+        navigation.push_back({"Home", relative_link(1, {"index.html"})});
+    }
+    navigation.push_back({"Standings", relative_link(1, {"series.html"})});
+    if (site.teams) {
+        navigation.push_back({"Teams", relative_link(1, {"teams.html"})});
+    }
+    const std::string navigation_text = navigation_html(navigation);
+
+    const fs::path folder = driver_pages_folder;
+    std::error_code error;
+    fs::create_directory(folder, error);
+    const std::vector<event_rows> rows = rows_of(events);
+    std::unordered_set<std::string> written;
+    for (std::size_t place = 0; place < season.driver_ranking.size(); ++place) {
+        const driver_standing& driver = *season.driver_ranking[place];
+        const std::string file = driver_page_file(driver.key);
+        written.insert(file);
+        template_context context;
+        context.name = name;
+        const std::string teams = teams_text(events, driver);
+        const std::string position = ordinal_text(static_cast<std::int32_t>(place + 1));
+        context.writers = {
+            {"championship_name",
+             [&](std::ostream& out) { out << global.championship_name; }},
+            {"driver_name", [&](std::ostream& out) { out << driver.name; }},
+            {"user_name", [&](std::ostream& out) { out << driver.key.display; }},
+            {"teams", [&](std::ostream& out) { out << teams; }},
+            {"position", [&](std::ostream& out) { out << position; }},
+            {"total", [&](std::ostream& out) { points_text(out, driver.points); }},
+            {"navigation", [&](std::ostream& out) { out << navigation_text; }},
+            {"driver-statistics",
+             [&](std::ostream& out) { out << statistics_html(driver.statistics); }},
+            {"driver-chart",
+             [&](std::ostream& out) {
+                 write_points_chart(out, events, {&driver}, global.best_results.value, 1);
+             }},
+            {"driver-results",
+             [&](std::ostream& out) { out << results_html(events, rows, driver); }},
+        };
+        const html_template page{text, &context};
+        const fs::path path = folder / fs::u8path(file);
+        if (write_page_file(path, [&page](std::ostream& out) { render_template(out, page); }) !=
+            page_write::written) {
+            error_stream() << "warning: unable to write " << path_to_utf8(path) << '\n';
+            summary_warning = true;
+        }
+    }
+    // The pages of drivers no longer in the standings (a name corrected, a result removed).
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string file = path_to_utf8(entry.path().filename());
+        if (entry.path().extension() == ".html" && written.count(file) == 0) {
+            std::error_code ignored;
+            fs::remove(entry.path(), ignored);
+        }
+    }
+}

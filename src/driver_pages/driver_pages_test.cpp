@@ -1,0 +1,1 @@
+#include "driver_pages/driver_pages.h"

@@ -1,0 +1,1 @@
+#include "home_page/home_page.h"
