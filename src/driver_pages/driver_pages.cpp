@@ -247,7 +247,7 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
              [&](std::ostream& out) { out << statistics_html(driver.statistics); }},
             {"driver-chart",
              [&](std::ostream& out) {
-                 write_points_chart(out, events, {&driver}, global.best_results.value, 1);
+                 write_points_chart(out, events, {&driver}, global.best_results.value, 1, modern);
              }},
             {"driver-results",
              [&](std::ostream& out) { out << results_html(events, rows, driver); }},

@@ -98,7 +98,7 @@ void write_season_pages(const std::vector<event_result>& events, const standings
     });
     series.writers.emplace("points-chart", [&](std::ostream& out) {
         write_points_chart(out, events, season.driver_ranking, global.best_results.value,
-                           global.chart_drivers.value);
+                           global.chart_drivers.value, global.pages == options::page_set::modern);
     });
     std::vector<navigation_link> series_navigation;
     if (index) {

@@ -141,7 +141,7 @@ void write_text(std::ostream& out, std::string_view text) {
 
 void write_points_chart(std::ostream& out, const std::vector<event_result>& events,
                         const std::vector<const driver_standing*>& ranking,
-                        std::int32_t best_results, std::int32_t drivers) {
+                        std::int32_t best_results, std::int32_t drivers, bool full_titles) {
     const std::size_t shown =
         std::min(ranking.size(), static_cast<std::size_t>(std::max(drivers, 0)));
     if (shown == 0 || events.empty()) {
@@ -188,7 +188,8 @@ void write_points_chart(std::ostream& out, const std::vector<event_result>& even
         const long y = plot_bottom + 16;
         out << "<text x=\"" << x << "\" y=\"" << y << "\" text-anchor=\"end\" transform=\"rotate(-35 "
             << x << ' ' << y << ")\">";
-        write_text(out, shortened(event_title(events[e]), 18));
+        write_text(out, shortened(full_titles ? event_full_title(events[e]) : event_title(events[e]),
+                                  18));
         out << "</text>\n";
     }
     out << "</g>\n";

@@ -15,6 +15,8 @@
 // The SVG has a `viewBox`, so it scales to the width of its box, and a `<title>` and `<desc>` for
 // screen readers. Every coordinate is a whole number and every text is escaped; nothing is
 // fetched and nothing is scripted. Writes nothing when `drivers` is 0 or the ranking is empty.
+// With `full_titles` the events are named with the tracks' full names (event_full_title).
 void write_points_chart(std::ostream& out, const std::vector<event_result>& events,
                         const std::vector<const driver_standing*>& ranking,
-                        std::int32_t best_results, std::int32_t drivers);
+                        std::int32_t best_results, std::int32_t drivers,
+                        bool full_titles = false);

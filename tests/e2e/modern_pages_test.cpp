@@ -1,12 +1,15 @@
-// Renders the sample championship with the modern page set (examples/championship-modern, whose
-// templates are examples/templates) in a temporary copy of examples/, and checks what a league
-// publishes from it: every page is valid HTML5 by Debian's `tidy` (scripts/test.sh installs it),
-// and the series page's points chart is well-formed markup with one line per charted driver and
-// every text escaped.
+// Renders the sample championship with the modern page set built into rostrum
+// (examples/championship-modern) in a temporary copy of examples/, one event folder renamed
+// "Round #3 100% Łódź", and checks what a league publishes from it, as a visitor of the website
+// would: every link of every page leads to a page that was written (or an anchor in it), every
+// page is valid HTML5 by Debian's `tidy` (scripts/test.sh installs it), and the series page's
+// points chart is well-formed markup with one line per charted driver and every text escaped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <iostream>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -27,6 +30,8 @@ const fs::path examples_dir = EXAMPLES_DIR;
 constexpr std::size_t charted_drivers = 8;
 // A forced name the test adds for a charted driver, so that the chart has markup to escape.
 const std::string hostile_name = "Mika <H> & \"Co\"";
+// The name the third event's folder gets in the copy.
+const std::string renamed_event = "Round #3 100% \xC5\x81\xC3\xB3" "d\xC5\xBA";
 
 // The markup of the points chart, read strictly: elements of the chart's own small vocabulary
 // only, attributes double-quoted, every "<" the start of one of those tags, every "&" an entity,
@@ -183,8 +188,11 @@ protected:
         }
         for (const auto& entry : fs::directory_iterator(dir / "championship")) {
             if (entry.is_directory()) {
-                fs::copy(entry.path(), championship() / entry.path().filename(),
-                         fs::copy_options::recursive);
+                // A folder name that every link to its pages must encode.
+                const fs::path name = entry.path().filename() == "round3-fern-bay"
+                                          ? fs::u8path(renamed_event)
+                                          : entry.path().filename();
+                fs::copy(entry.path(), championship() / name, fs::copy_options::recursive);
             }
         }
         std::string config = read_file(championship() / "rostrum.conf");
@@ -226,16 +234,100 @@ TEST_F(modern_pages, the_run_is_clean_and_writes_every_page_from_the_set) {
     EXPECT_EQ(run->exit_code, 0);
     EXPECT_EQ(run->out, "");
     EXPECT_EQ(run->err, "");
-    EXPECT_EQ(pages(), (std::vector<std::string>{
-                           "round1-blackwood/qualifying.html", "round1-blackwood/race.html",
-                           "round2-aston/qualifying.html", "round2-aston/race.html",
-                           "round3-fern-bay/qualifying.html", "round3-fern-bay/race.html",
-                           "series.html", "teams.html"}));
+    std::vector<std::string> expected = {renamed_event + "/qualifying.html",
+                                         renamed_event + "/race.html",
+                                         "index.html",
+                                         "round1-blackwood/qualifying.html",
+                                         "round1-blackwood/race.html",
+                                         "round2-aston/qualifying.html",
+                                         "round2-aston/race.html",
+                                         "series.html",
+                                         "teams.html"};
+    for (const char* driver : {"bluethunder", "boris_k", "cherie", "eddie", "jstein", "kimir",
+                               "laptraffic", "latebraker", "mamba", "mika_h", "olly", "pointy",
+                               "sakura77", "sunnyd"}) {
+        expected.push_back(std::string("drivers/") + driver + ".html");
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(pages(), expected);
     for (const std::string& page : pages()) {
         EXPECT_NE(read_file(championship() / page).find("<h1>Sunday Club Series 2026</h1>"),
                   std::string::npos)
             << page;
     }
+}
+
+// `text` with the HTML entities a writer escapes turned back.
+std::string unescaped(std::string text) {
+    for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&quot;", "\""},
+                                            {"&lt;", "<"},
+                                            {"&#xA;", "\n"},
+                                            {"&amp;", "&"}}) {
+        for (auto at = text.find(entity); at != std::string::npos; at = text.find(entity, at)) {
+            text.replace(at, entity.size(), character);
+            at += character.size();
+        }
+    }
+    return text;
+}
+
+// A link's path with its %XX escapes decoded; empty when one is broken.
+std::optional<std::string> percent_decoded(const std::string& path) {
+    std::string text;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] != '%') {
+            text += path[i];
+            continue;
+        }
+        if (i + 2 >= path.size() || !std::isxdigit(static_cast<unsigned char>(path[i + 1])) ||
+            !std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
+            return std::nullopt;
+        }
+        text += static_cast<char>(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    return text;
+}
+
+// Every link of every page: an "href" or "src" must name a page the run wrote, relative to the
+// page, with its path segments percent-encoded (no raw blank or "#" in a folder's name), or an
+// element of the page named by "#id".
+TEST_F(modern_pages, every_link_leads_to_a_written_page) {
+    const std::vector<std::string> written = pages();
+    const std::set<std::string> files(written.begin(), written.end());
+    const std::regex attribute(R"re(\b(href|src)="([^"]*)")re");
+    std::size_t links = 0;
+    std::size_t anchors = 0;
+    for (const std::string& page : written) {
+        const std::string html = read_file(championship() / fs::u8path(page));
+        for (auto it = std::sregex_iterator(html.begin(), html.end(), attribute);
+             it != std::sregex_iterator(); ++it) {
+            const std::string target = unescaped((*it)[2]);
+            ++links;
+            SCOPED_TRACE(page + " links to " + target);
+            EXPECT_EQ(target.find_first_of(" \"<>"), std::string::npos) << "not encoded";
+            EXPECT_EQ(target.find("://"), std::string::npos) << "not relative";
+            const std::size_t hash = target.find('#');
+            const std::optional<std::string> path = percent_decoded(target.substr(0, hash));
+            ASSERT_TRUE(path);
+            std::string resolved = page;
+            if (!path->empty()) {
+                const fs::path joined = (fs::u8path(page).parent_path() / fs::u8path(*path))
+                                            .lexically_normal();
+                resolved = joined.generic_u8string();
+                EXPECT_EQ(files.count(resolved), 1U) << resolved;
+            }
+            if (hash != std::string::npos && files.count(resolved) != 0) {
+                ++anchors;
+                const std::string id = "id=\"" + target.substr(hash + 1) + "\"";
+                EXPECT_NE(read_file(championship() / fs::u8path(resolved)).find(id),
+                          std::string::npos);
+            }
+        }
+    }
+    std::cout << "  " << links << " links on " << written.size() << " pages checked, " << anchors
+              << " of them to an anchor\n";
+    EXPECT_GT(links, 200U) << "the pages link to each other";
 }
 
 // tidy reports errors and warnings on its standard error, one per line ("FILE:LINE:COL: Warning:
