@@ -11,7 +11,8 @@
 //
 // The files are written into OUT, not over rostrum's pages, with filler bytes. Learning takes
 // every regular file of SEASON and its folders for an input except the files rostrum writes (the
-// tables below) and its temporary files, so SEASON should hold nothing else. The run order:
+// tables below, and the driver pages of "drivers/") and its temporary files, so SEASON should hold
+// nothing else. The run order:
 // the championship folder's inputs ("rostrum.conf" first), then for each folder in name order its
 // inputs ("rostrum.conf" first) and its pages, then the summary files.
 //
@@ -35,8 +36,11 @@ namespace fs = std::filesystem;
 
 // What rostrum writes, in the order it writes them.
 const std::array<const char*, 2> page_names{"qualifying.html", "race.html"};
-const std::array<const char*, 5> summary_names{"series.html", "teams.html", "season.json",
-                                               "series.csv", "rostrum.log"};
+const std::array<const char*, 6> summary_names{"series.html", "teams.html", "season.json",
+                                               "series.csv", "index.html", "rostrum.log"};
+// The folder of the driver pages, written on every run after the summary files above (but the
+// log).
+constexpr const char* driver_folder = "drivers";
 constexpr std::size_t chunk_size = 64 * 1024;
 
 enum class file_role { read, page, summary };
@@ -112,8 +116,10 @@ file_list learn(const fs::path& season) {
     std::vector<fs::path> events;
     for (const fs::directory_entry& entry : sorted_entries(season)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_directory()) {
+        if (entry.is_directory() && name != driver_folder) {
             events.push_back(name);
+        } else if (entry.is_directory()) {
+            continue;
         } else if (entry.is_regular_file() && !is_one_of(name, summary_names) && !is_temporary(name)) {
             list.files.push_back({file_role::read, 0, name});
         }
@@ -125,6 +131,15 @@ file_list learn(const fs::path& season) {
         const fs::path path = season / name;
         if (fs::is_regular_file(path)) {
             list.files.push_back({file_role::summary, fs::file_size(path), name});
+        }
+    }
+    if (fs::is_directory(season / driver_folder)) {
+        for (const fs::directory_entry& entry : sorted_entries(season / driver_folder)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && !is_temporary(name)) {
+                list.files.push_back({file_role::summary, entry.file_size(),
+                                      (fs::path(driver_folder) / name).generic_string()});
+            }
         }
     }
     return list;

@@ -7,8 +7,10 @@
 #   ROSTRUM=/path/to/an/older/rostrum bench/run.sh     (times that program instead: before/after)
 #
 # For each size, two seasons (fixed seed): "all-bonuses" (every points table and bonus with a
-# sharing mode, teams, penalties, a points change) and "best+data" (the same with dropped rounds,
-# best-results at 80% of the events, and season.json and series.csv: bench/second-variant.conf).
+# sharing mode, teams, penalties, a points change), "best+data" (the same with dropped rounds,
+# best-results at 80% of the events, and season.json and series.csv: bench/second-variant.conf)
+# and "modern" (all-bonuses published as a website with the modern page set: a home page, links
+# and a page per driver: bench/modern-variant.conf).
 # Seasons are generated once and kept under build-release/bench-data/, or $BENCH_DATA (the folder
 # name holds the size, the variant, the seed and a checksum of the generator's sources); delete it
 # to start over.
@@ -27,7 +29,8 @@ rostrum=${ROSTRUM:-$build/rostrum}
 generate=$build/bench/generate_season
 plain=$build/bench/plain_io
 timer=$build/bench/time_run
-sources=$(cat bench/generate_season.cpp tests/support/replay_writer.cpp bench/second-variant.conf |
+sources=$(cat bench/generate_season.cpp tests/support/replay_writer.cpp bench/second-variant.conf \
+              bench/modern-variant.conf |
           cksum | cut -d' ' -f1)
 
 # season_folder EVENTS VARIANT: the cache folder of one season (the championship is its "season").
@@ -46,6 +49,8 @@ generate() {
         all-bonuses) "$generate" --seed $seed "$1" "$folder/season.part" ;;
         best+data) "$generate" --seed $seed --best-results $(($1 * 4 / 5)) \
                        --append bench/second-variant.conf "$1" "$folder/season.part" ;;
+        modern) "$generate" --seed $seed --append bench/modern-variant.conf "$1" \
+                    "$folder/season.part" ;;
     esac
     mv "$folder/season.part" "$folder/season"
 }
@@ -120,7 +125,7 @@ bench_line() {
 }
 
 for events in $sizes; do
-    for variant in all-bonuses best+data; do
+    for variant in all-bonuses best+data modern; do
         generate "$events" "$variant"
     done
 done
@@ -145,7 +150,7 @@ HEADER
 for events in $sizes; do
     repetitions=5
     [ "$events" -ge 5000 ] && repetitions=3
-    for variant in all-bonuses best+data; do
+    for variant in all-bonuses best+data modern; do
         bench_line "$events" "$variant" "$repetitions"
     done
 done
