@@ -33,34 +33,77 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A driver's rows in one event, found by his key's `match`.
-struct event_rows {
-    std::unordered_map<std::string_view, std::pair<const race_row*, std::size_t>> race;  // position
-    std::unordered_map<std::string_view, std::pair<const qualifying_row*, std::size_t>> qualifying;
+// A driver's rows of the season: for each event where he has one, its index, the row and his
+// position (0 when disqualified), in event order.
+template <class Row>
+using rows_by_event = std::vector<std::pair<std::size_t, std::pair<const Row*, std::size_t>>>;
+
+struct season_rows {
+    rows_by_event<race_row> race;
+    rows_by_event<qualifying_row> qualifying;
 };
 
-std::vector<event_rows> rows_of(const std::vector<event_result>& events) {
-    std::vector<event_rows> rows(events.size());
+// Every driver's rows, by his place in `ranking`, found with one look-up per row of the season.
+std::vector<season_rows> rows_of(const std::vector<event_result>& events,
+                                 const std::vector<const driver_standing*>& ranking) {
+    std::unordered_map<std::string_view, std::size_t> place;  // by key.match
+    for (std::size_t i = 0; i < ranking.size(); ++i) {
+        place.emplace(ranking[i]->key.match, i);
+    }
+    std::vector<season_rows> rows(ranking.size());
+    const auto note = [&](std::size_t e, const auto& row, std::size_t position, auto member) {
+        if (const auto found = place.find(row.key.match); found != place.end()) {
+            (rows[found->second].*member).push_back({e, {&row, position}});
+        }
+    };
     for (std::size_t e = 0; e < events.size(); ++e) {
         if (const auto& race = events[e].race) {
             for (std::size_t i = 0; i < race->results.size(); ++i) {
-                rows[e].race.emplace(race->results[i].key.match, std::pair(&race->results[i], i + 1));
+                note(e, race->results[i], i + 1, &season_rows::race);
             }
             for (const race_row& row : race->dsq_results) {
-                rows[e].race.emplace(row.key.match, std::pair(&row, std::size_t{0}));
+                note(e, row, 0, &season_rows::race);
             }
         }
         if (const auto& qualifying = events[e].qualifying) {
             for (std::size_t i = 0; i < qualifying->results.size(); ++i) {
-                rows[e].qualifying.emplace(qualifying->results[i].key.match,
-                                           std::pair(&qualifying->results[i], i + 1));
+                note(e, qualifying->results[i], i + 1, &season_rows::qualifying);
             }
             for (const qualifying_row& row : qualifying->dsq_results) {
-                rows[e].qualifying.emplace(row.key.match, std::pair(&row, std::size_t{0}));
+                note(e, row, 0, &season_rows::qualifying);
             }
         }
     }
     return rows;
+}
+
+// The first two cells of every driver's row of an event, alike on every page: the event's name
+// linked to its page, and its date.
+std::vector<std::string> event_cells(const std::vector<event_result>& events) {
+    std::vector<std::string> cells;
+    cells.reserve(events.size());
+    for (const event_result& event : events) {
+        std::string cell = "<a href=\"";
+        append_html_escaped(cell, relative_link(1, {event.folder, event.race ? "race.html"
+                                                                             : "qualifying.html"}));
+        cell += "\">";
+        append_html_escaped(cell, event_full_title(event));
+        cell += "</a><td>";
+        append_html_escaped(cell, iso_8601_time_text(event.start_time()).substr(0, 10));
+        cells.push_back(std::move(cell));
+    }
+    return cells;
+}
+
+// The entry of a driver's rows for event `e`, advancing `at` past it, or null.
+template <class Row>
+const std::pair<const Row*, std::size_t>* row_at(const rows_by_event<Row>& rows,
+                                                 typename rows_by_event<Row>::const_iterator& at,
+                                                 std::size_t e) {
+    if (at != rows.end() && at->first == e) {
+        return &(at++)->second;
+    }
+    return nullptr;
 }
 
 std::string teams_text(const std::vector<event_result>& events, const driver_standing& driver) {
@@ -112,36 +155,34 @@ std::string statistics_html(const driver_statistics& s) {
 }
 
 // The table of every event of the season, as he took part in it.
-std::string results_html(const std::vector<event_result>& events, const std::vector<event_rows>& rows,
+std::string results_html(const std::vector<event_result>& events,
+                         const std::vector<std::string>& cells, const season_rows& rows,
                          const driver_standing& driver) {
-    std::string out =
-        "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Qualifying<th>Best lap"
-        "<th>Grid<th>Finish<th>Time<th>Penalty<th>Points</thead><tbody>\n";
+    std::string out;
+    out.reserve(events.size() * 200);
+    out += "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Qualifying"
+           "<th>Best lap<th>Grid<th>Finish<th>Time<th>Penalty<th>Points</thead><tbody>\n";
     auto result = driver.results.begin();
+    auto race_rows = rows.race.begin();
+    auto qualifying_rows = rows.qualifying.begin();
     for (std::size_t e = 0; e < events.size(); ++e) {
         const event_result& event = events[e];
         const score_entry* entry = nullptr;
         if (result != driver.results.end() && result->first == e) {
             entry = result++->second;
         }
-        const auto race = rows[e].race.find(driver.key.match);
-        const auto qualifying = rows[e].qualifying.find(driver.key.match);
-        const bool took_part = race != rows[e].race.end() || qualifying != rows[e].qualifying.end();
+        const auto* race = row_at(rows.race, race_rows, e);
+        const auto* qualifying = row_at(rows.qualifying, qualifying_rows, e);
+        const bool took_part = race != nullptr || qualifying != nullptr;
         out += took_part ? "<tr><td>" : "<tr class=missed><td>";
-        out += "<a href=\"";
-        append_html_escaped(out, relative_link(1, {event.folder, event.race ? "race.html"
-                                                                            : "qualifying.html"}));
-        out += "\">";
-        append_html_escaped(out, event_full_title(event));
-        out += "</a><td>";
-        append_html_escaped(out, iso_8601_time_text(event.start_time()).substr(0, 10));
+        out += cells[e];
         if (!took_part) {
             out += "<td colspan=7>did not take part</tr>\n";
             continue;
         }
         out += "<td class=number>";
-        if (qualifying != rows[e].qualifying.end()) {
-            const auto [row, position] = qualifying->second;
+        if (qualifying != nullptr) {
+            const auto [row, position] = *qualifying;
             out += position == 0 ? "DSQ" : std::to_string(position);
             out += "<td>";
             if (is_timed(row->best_lap_ms)) {
@@ -150,8 +191,8 @@ std::string results_html(const std::vector<event_result>& events, const std::vec
         } else {
             out += "<td>";
         }
-        if (race != rows[e].race.end()) {
-            const auto [row, position] = race->second;
+        if (race != nullptr) {
+            const auto [row, position] = *race;
             out += "<td class=number>";
             if (row->grid_slot > 0) {
                 out += std::to_string(row->grid_slot);
@@ -224,7 +265,8 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
     const fs::path folder = driver_pages_folder;
     std::error_code error;
     fs::create_directory(folder, error);
-    const std::vector<event_rows> rows = rows_of(events);
+    const std::vector<season_rows> rows = rows_of(events, season.driver_ranking);
+    const std::vector<std::string> cells = event_cells(events);
     std::unordered_set<std::string> written;
     for (std::size_t place = 0; place < season.driver_ranking.size(); ++place) {
         const driver_standing& driver = *season.driver_ranking[place];
@@ -250,7 +292,7 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
                  write_points_chart(out, events, {&driver}, global.best_results.value, 1, modern);
              }},
             {"driver-results",
-             [&](std::ostream& out) { out << results_html(events, rows, driver); }},
+             [&](std::ostream& out) { out << results_html(events, cells, rows[place], driver); }},
         };
         const html_template page{text, &context};
         const fs::path path = folder / fs::u8path(file);

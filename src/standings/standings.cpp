@@ -443,16 +443,28 @@ standings build_standings(const std::vector<event_result>& events, std::int32_t 
     return std::move(*add_up(events, best_results, true));
 }
 
-std::vector<points_value> running_totals(const std::vector<event_result>& events,
-                                         const name_key& driver, std::int32_t best_results) {
+std::vector<points_value> running_totals(const driver_standing& driver, std::size_t event_count,
+                                         std::int32_t best_results) {
     std::vector<points_value> totals;
-    totals.reserve(events.size());
+    totals.reserve(event_count);
     const bool every_round = best_results <= 0;
-    best_rounds rounds(every_round ? events.size() : static_cast<std::size_t>(best_results));
-    for (const event_result& event : events) {
-        const auto total = rounds.add(event.scores.find(driver)) ? rounds.total() : std::nullopt;
+    best_rounds rounds(every_round ? 0 : static_cast<std::size_t>(best_results));
+    points_value sum{0};  // when every round counts
+    auto result = driver.results.begin();
+    for (std::size_t index = 0; index < event_count; ++index) {
+        const score_entry* entry = nullptr;
+        if (result != driver.results.end() && result->first == index) {
+            entry = result++->second;
+        }
+        std::optional<points_value> total = sum;
+        if (every_round) {
+            total = entry != nullptr ? checked_sum(sum, entry->points) : total;
+            sum = total.value_or(sum);
+        } else {
+            total = rounds.add(entry) ? rounds.total() : std::nullopt;
+        }
         if (!total) {
-            throw std::runtime_error("points overflow for " + driver.display);
+            throw std::runtime_error("points overflow for " + driver.key.display);
         }
         totals.push_back(*total);
     }

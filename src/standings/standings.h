@@ -97,7 +97,8 @@ struct standings {
 // "points overflow for team " + the team's name, when a total leaves the 32-bit range.
 standings build_standings(const std::vector<event_result>& events, std::int32_t best_results = 0);
 
-// A driver's series total after each event of `events` (found by his key), under the same rule:
-// what his standing's points were after that event; 0 before his first score.
-std::vector<points_value> running_totals(const std::vector<event_result>& events,
-                                         const name_key& driver, std::int32_t best_results = 0);
+// A driver's series total after each of the `event_count` counted events (from his standing's
+// `results`), under the same rule: what his standing's points were after that event; 0 before
+// his first score.
+std::vector<points_value> running_totals(const driver_standing& driver, std::size_t event_count,
+                                         std::int32_t best_results = 0);

@@ -316,24 +316,31 @@ TEST(standings, only_the_best_rounds_count) {
         const standings s = build_standings(events, c.best);
         EXPECT_EQ(totals_and_drops(s), c.expected) << c.name;
         for (const driver_standing* driver : s.driver_ranking) {
-            EXPECT_EQ(running_totals(events, driver->key, c.best).back(), driver->points) << c.name;
+            EXPECT_EQ(running_totals(*driver, events.size(), c.best).back(), driver->points)
+                << c.name;
         }
     }
 }
 
 TEST(standings, running_totals_follow_the_rule_event_by_event) {
     std::vector<event_result> events;
+    events.emplace_back();  // an event without him
     for (const int points : {10, 4, 7, 12}) {
         event_result& event = events.emplace_back();
+        event.options = std::make_shared<options::option_set>();
         event.scores[make_name_key("a")].points = points;
     }
-    events.emplace_back();  // an event without him
-    EXPECT_EQ(running_totals(events, make_name_key("a"), 2),
-              (std::vector<points_value>{10, 14, 17, 22, 22}));
-    EXPECT_EQ(running_totals(events, make_name_key("a")),
-              (std::vector<points_value>{10, 14, 21, 33, 33}));
-    EXPECT_EQ(running_totals(events, make_name_key("nobody"), 2),
-              (std::vector<points_value>{0, 0, 0, 0, 0}));
+    events.emplace_back();  // and another
+    const standings s = build_standings({events.begin() + 1, events.end() - 1});
+    // His results are those of the events after the first: the standing of the season without it.
+    driver_standing driver = *s.driver_ranking.front();
+    for (auto& [index, entry] : driver.results) {
+        ++index;
+    }
+    EXPECT_EQ(running_totals(driver, events.size(), 2),
+              (std::vector<points_value>{0, 10, 14, 17, 22, 22}));
+    EXPECT_EQ(running_totals(driver, events.size()),
+              (std::vector<points_value>{0, 10, 14, 21, 33, 33}));
 }
 
 }  // namespace

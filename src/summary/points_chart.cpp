@@ -1,6 +1,7 @@
 #include "summary/points_chart.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -152,7 +153,7 @@ void write_points_chart(std::ostream& out, const std::vector<event_result>& even
     double min = 0;
     double max = 0;
     for (std::size_t d = 0; d < shown; ++d) {
-        totals.push_back(running_totals(events, ranking[d]->key, best_results));
+        totals.push_back(running_totals(*ranking[d], events.size(), best_results));
         for (const points_value& total : totals.back()) {
             min = std::min(min, value_of(total));
             max = std::max(max, value_of(total));
@@ -203,10 +204,22 @@ void write_points_chart(std::ostream& out, const std::vector<event_result>& even
         out << "</title>";
         if (events.size() > 1) {
             out << "<polyline fill=\"none\" stroke-width=\"2\"" << dashes << " points=\"";
+            // A season has hundreds of points per line: they are put together without a stream.
+            std::string points;
+            points.reserve(events.size() * 9);
+            char number[24];
             for (std::size_t e = 0; e < events.size(); ++e) {
-                out << (e == 0 ? "" : " ") << event_x(e, events.size()) << ','
-                    << axis.y(value_of(totals[d][e]));
+                if (e != 0) {
+                    points += ' ';
+                }
+                points.append(number,
+                              std::to_chars(number, std::end(number), event_x(e, events.size())).ptr);
+                points += ',';
+                points.append(number, std::to_chars(number, std::end(number),
+                                                    axis.y(value_of(totals[d][e])))
+                                          .ptr);
             }
+            out.write(points.data(), static_cast<std::streamsize>(points.size()));
             out << "\"/>";
         }
         if (events.size() <= most_events_with_dots) {
