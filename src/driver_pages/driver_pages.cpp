@@ -154,14 +154,19 @@ std::string statistics_html(const driver_statistics& s) {
     return out + "</ul>";
 }
 
-// The table of every event of the season, as he took part in it.
-std::string results_html(const std::vector<event_result>& events,
-                         const std::vector<std::string>& cells, const season_rows& rows,
-                         const driver_standing& driver) {
-    std::string out;
-    out.reserve(events.size() * 200);
-    out += "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Qualifying"
-           "<th>Best lap<th>Grid<th>Finish<th>Time<th>Penalty<th>Points</thead><tbody>\n";
+// Writes the table of every event of the season, as he took part in it, a row at a time put
+// together in `out` (room kept from page to page).
+void write_results(std::ostream& page, const std::vector<event_result>& events,
+                   const std::vector<std::string>& cells, const season_rows& rows,
+                   const driver_standing& driver, std::string& out) {
+    page << "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Qualifying"
+            "<th>Best lap<th>Grid<th>Finish<th>Time<th>Penalty<th>Points</thead><tbody>\n";
+    const auto end_row = [&page, &out] {
+        out += "</tr>\n";
+        page.write(out.data(), static_cast<std::streamsize>(out.size()));
+        out.clear();
+    };
+    out.clear();
     auto result = driver.results.begin();
     auto race_rows = rows.race.begin();
     auto qualifying_rows = rows.qualifying.begin();
@@ -177,7 +182,8 @@ std::string results_html(const std::vector<event_result>& events,
         out += took_part ? "<tr><td>" : "<tr class=missed><td>";
         out += cells[e];
         if (!took_part) {
-            out += "<td colspan=7>did not take part</tr>\n";
+            out += "<td colspan=7>did not take part";
+            end_row();
             continue;
         }
         out += "<td class=number>";
@@ -218,7 +224,8 @@ std::string results_html(const std::vector<event_result>& events,
         }
         const bool dropped = e < driver.dropped.size() && driver.dropped[e];
         if (entry == nullptr) {
-            out += "<td class=number></tr>\n";
+            out += "<td class=number>";
+            end_row();
             continue;
         }
         out += dropped ? "<td class=\"number dropped\" title=\"" : "<td class=number title=\"";
@@ -234,9 +241,9 @@ std::string results_html(const std::vector<event_result>& events,
         if (dropped) {
             out += ')';
         }
-        out += "</tr>\n";
+        end_row();
     }
-    return out + "</tbody></table>";
+    page << "</tbody></table>";
 }
 
 }  // namespace
@@ -268,6 +275,7 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
     const std::vector<season_rows> rows = rows_of(events, season.driver_ranking);
     const std::vector<std::string> cells = event_cells(events);
     std::unordered_set<std::string> written;
+    std::string row;  // room for a row of the results, kept from page to page
     for (std::size_t place = 0; place < season.driver_ranking.size(); ++place) {
         const driver_standing& driver = *season.driver_ranking[place];
         const std::string file = driver_page_file(driver.key);
@@ -292,7 +300,9 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
                  write_points_chart(out, events, {&driver}, global.best_results.value, 1, modern);
              }},
             {"driver-results",
-             [&](std::ostream& out) { out << results_html(events, cells, rows[place], driver); }},
+             [&](std::ostream& out) {
+                 write_results(out, events, cells, rows[place], driver, row);
+             }},
         };
         const html_template page{text, &context};
         const fs::path path = folder / fs::u8path(file);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <ratio>
 #include <string>
 #include <streambuf>
@@ -38,15 +39,15 @@ std::int64_t file_clock_offset() {
 // when it is renamed over the old page (ext4 does so then).
 class block_buffer final : public std::streambuf {
 public:
-    explicit block_buffer(std::streambuf& file) : file(file), block(64 * 1024) {
-        setp(block.data(), block.data() + block.size());
+    explicit block_buffer(std::streambuf& file) : file(file), block(new char[block_size]) {
+        setp(block.get(), block.get() + block_size);
     }
 
     // Passes on what is held; false when the file takes less, now or at any time before.
     bool drain() {
         const std::streamsize held = pptr() - pbase();
-        setp(block.data(), block.data() + block.size());
-        failed = failed || (held != 0 && file.sputn(block.data(), held) != held);
+        setp(block.get(), block.get() + block_size);
+        failed = failed || (held != 0 && file.sputn(block.get(), held) != held);
         return !failed;
     }
 
@@ -65,8 +66,9 @@ protected:
     int sync() override { return drain() ? 0 : -1; }
 
 private:
+    static constexpr std::size_t block_size = 64 * 1024;
     std::streambuf& file;
-    std::vector<char> block;
+    std::unique_ptr<char[]> block;  // not filled in beforehand: every byte is written first
     bool failed = false;
 };
 
