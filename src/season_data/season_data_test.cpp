@@ -342,6 +342,17 @@ TEST(season_data, csv_is_the_series_table_for_a_spreadsheet) {
               "3,\"Tab\there\",'-Minus,4,4,\r\n");
 }
 
+TEST(season_data, csv_carries_the_figures_of_the_listed_statistics_columns) {
+    std::vector<event_result> events{race_at("BL1", {"ann", "bob"}), race_at("AS1", {"ann"})};
+    options::option_set global;
+    global.summary_columns.columns = {options::column_type::position, options::column_type::wins,
+                                      options::column_type::driver, options::column_type::starts};
+    EXPECT_EQ(series_csv(events, 0, global),
+              "\xEF\xBB\xBFPosition,Driver,Team,Total,Wins,Starts,BL1,AS1\r\n"
+              "1,ann,,20,2,2,10,10\r\n"
+              "2,bob,,6,0,1,6,\r\n");
+}
+
 TEST(season_data, csv_points_are_decimals_rounded_half_away_from_zero) {
     const struct {
         points_value points;
