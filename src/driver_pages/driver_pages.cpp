@@ -248,9 +248,36 @@ void write_results(std::ostream& page, const std::vector<event_result>& events,
 
 }  // namespace
 
-void write_driver_pages(const std::vector<event_result>& events, const standings& season,
+void write_driver_pages(const std::vector<event_result>& events,
+                        const std::vector<season_standings>& sets,
                         const options::option_set& global, const driver_site& site,
                         bool& summary_warning) {
+    // Every driver once, by his first standing (his first class's); with classes, his place in
+    // each class he scored in.
+    std::vector<const driver_standing*> drivers;
+    std::vector<std::string> places;
+    std::vector<std::string> totals;
+    std::unordered_map<std::string_view, std::size_t> index;  // of `drivers`, by key.match
+    for (const season_standings& set : sets) {
+        for (std::size_t place = 0; place < set.table.driver_ranking.size(); ++place) {
+            const driver_standing* driver = set.table.driver_ranking[place];
+            const auto [found, is_new] = index.try_emplace(driver->key.match, drivers.size());
+            if (is_new) {
+                drivers.push_back(driver);
+                places.emplace_back();
+                totals.emplace_back();
+            }
+            std::string& text = places[found->second];
+            std::string& total = totals[found->second];
+            text += text.empty() ? "" : "; ";
+            total += total.empty() ? "" : "; ";
+            text += ordinal_text(static_cast<std::int32_t>(place + 1));
+            append_points_text(total, driver->points);
+            if (!set.car_class.empty()) {
+                text += " in " + set.car_class;
+            }
+        }
+    }
     const bool modern = global.pages == options::page_set::modern;
     const std::string& text = global.driver_template ? *global.driver_template
                               : modern               ? modern_driver_template
@@ -272,18 +299,19 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
     const fs::path folder = driver_pages_folder;
     std::error_code error;
     fs::create_directory(folder, error);
-    const std::vector<season_rows> rows = rows_of(events, season.driver_ranking);
+    const std::vector<season_rows> rows = rows_of(events, drivers);
     const std::vector<std::string> cells = event_cells(events);
     std::unordered_set<std::string> written;
     std::string row;  // room for a row of the results, kept from page to page
-    for (std::size_t place = 0; place < season.driver_ranking.size(); ++place) {
-        const driver_standing& driver = *season.driver_ranking[place];
+    for (std::size_t place = 0; place < drivers.size(); ++place) {
+        const driver_standing& driver = *drivers[place];
         const std::string file = driver_page_file(driver.key);
         written.insert(file);
         template_context context;
         context.name = name;
         const std::string teams = teams_text(events, driver);
-        const std::string position = ordinal_text(static_cast<std::int32_t>(place + 1));
+        const std::string& position = places[place];
+        const std::string& total = totals[place];
         context.writers = {
             {"championship_name",
              [&](std::ostream& out) { out << global.championship_name; }},
@@ -291,7 +319,7 @@ void write_driver_pages(const std::vector<event_result>& events, const standings
             {"user_name", [&](std::ostream& out) { out << driver.key.display; }},
             {"teams", [&](std::ostream& out) { out << teams; }},
             {"position", [&](std::ostream& out) { out << position; }},
-            {"total", [&](std::ostream& out) { points_text(out, driver.points); }},
+            {"total", [&](std::ostream& out) { out << total; }},
             {"navigation", [&](std::ostream& out) { out << navigation_text; }},
             {"driver-statistics",
              [&](std::ostream& out) { out << statistics_html(driver.statistics); }},

@@ -20,7 +20,7 @@ struct driver_site {
     bool teams = false;  // "teams.html" is written
 };
 
-// Writes the page of every driver of `season.driver_ranking` (the template of
+// Writes the page of every driver of the standings (the template of
 // `global.driver_template`, or the page set's built-in one), then removes the ".html" files of
 // "drivers/" that belong to no driver of the ranking. The folder is made when missing. A page that
 // cannot be written is a warning, "warning: unable to write drivers/NAME.html", which sets
@@ -29,6 +29,10 @@ struct driver_site {
 // The tags: "championship_name", "driver_name", "user_name", "teams" (those he drove for, in
 // order; "no team"), "position" ("2nd"), "total", "navigation", "driver-statistics",
 // "driver-chart" and "driver-results".
-void write_driver_pages(const std::vector<event_result>& events, const standings& season,
+//
+// With classes (several `sets`), a driver who scored in two classes has one page: his place and
+// total in each ("2nd in GTR; 5th in TBO"), the statistics and chart of his first class.
+void write_driver_pages(const std::vector<event_result>& events,
+                        const std::vector<season_standings>& sets,
                         const options::option_set& global, const driver_site& site,
                         bool& summary_warning);

@@ -41,7 +41,8 @@ TEST(driver_pages, one_page_per_driver_and_none_for_the_others) {
         race_event("r02", "2026-03-08 18:00:00",
                    "driver Ann | Ann | XRT | 3 | 3:00.000 | 0:59.000 | 1\n", options),
     };
-    const standings season = build_standings(events);
+    std::vector<season_standings> season;
+    season.push_back({"", build_standings(events)});
     write_file(fs::path("drivers") / "gone.html", "a driver of an earlier run");
     write_file(fs::path("drivers") / "notes.txt", "the organiser's");
 

@@ -4,6 +4,8 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -82,44 +84,60 @@ std::string ordinal_text(std::int32_t n) {
     return std::to_string(n) + suffix;
 }
 
-void award_points(event_result& event) {
-    const options::option_set& options = *event.options;
-    score_table& scores = event.scores;
-    scores = score_table{};
+namespace {
 
+// A race row as one scored group (the field, or a class) sees it.
+struct race_place {
+    race_row* row;
+    std::int32_t grid_slot;  // within the group; 0 when the replay has none for him
+};
+
+// Awards the points of one group: its race rows in finishing order (the classified among them
+// ranked), its grid size, and its qualifying rows in qualifying order. Entries are created in
+// `scores` (the race rows' first); `car_class` is noted in them.
+void award_group(score_table& scores, const std::vector<race_place>& race, std::int32_t grid_size,
+                 const std::vector<qualifying_row*>& qualifying,
+                 const options::option_set& options, const std::string& car_class) {
     // The race rows' entries first, in finishing order, then those of drivers who only qualified:
     // the table's order. Each entry is looked up once; later steps use the pointers kept here.
     std::vector<score_entry*> race_entries;
+    std::vector<std::int32_t> climbs;  // of the classified rows, within the group; else none
     constexpr std::int32_t no_climb = std::numeric_limits<std::int32_t>::min();
-    std::int32_t best_climb = no_climb;  // over all rows
+    std::int32_t best_climb = no_climb;  // over all classified rows
     std::int64_t fastest_lap = std::numeric_limits<std::int64_t>::max();
-    if (event.race && !event.race->results.empty()) {
-        const auto count = static_cast<std::int32_t>(event.race->results.size());
-        race_entries.reserve(event.race->results.size());
-        std::int32_t p = 0;
-        for (race_row& row : event.race->results) {
+    const auto classified_count = static_cast<std::int32_t>(
+        std::count_if(race.begin(), race.end(), [](const race_place& p) { return p.row->classified; }));
+    race_entries.reserve(race.size());
+    climbs.reserve(race.size());
+    std::int32_t p = 0;
+    for (const race_place& place : race) {
+        race_row& row = *place.row;
+        score_entry& entry = scores[row.key];
+        race_entries.push_back(&entry);
+        entry.name = row.name;
+        entry.car_class = car_class;
+        if (row.classified) {
             ++p;
-            row.climb = row.grid_slot - p;
-            best_climb = std::max(best_climb, row.climb);
+            climbs.push_back(place.grid_slot - p);
+            best_climb = std::max(best_climb, climbs.back());
             if (is_timed(row.best_lap_ms)) {
                 fastest_lap = std::min(fastest_lap, row.best_lap_ms);
             }
-
-            score_entry& entry = scores[row.key];
-            race_entries.push_back(&entry);
-            entry.name = row.name;
-            const points_value race = table_points(options.race_points, p, count);
-            if (!is_zero(race)) {
-                add_item(entry, row.key, race, ordinal_text(p));
+            const points_value points = table_points(options.race_points, p, classified_count);
+            if (!is_zero(points)) {
+                add_item(entry, row.key, points, ordinal_text(p));
             }
-            const points_value grid =
-                table_points(options.grid_points, row.grid_slot, event.race->grid_size);
-            if (!is_zero(grid)) {
-                add_item(entry, row.key, grid, ordinal_text(row.grid_slot) + " on grid");
-            }
-            entry.finish_position = p;
-            entry.handicap = row.mass_kg != 0 || row.intake_percent != 0;
+        } else {
+            climbs.push_back(no_climb);
         }
+        const points_value grid = table_points(options.grid_points, place.grid_slot, grid_size);
+        if (!is_zero(grid)) {
+            add_item(entry, row.key, grid, ordinal_text(place.grid_slot) + " on grid");
+        }
+        if (row.classified) {
+            entry.finish_position = p;
+        }
+        entry.handicap = row.mass_kg != 0 || row.intake_percent != 0;
     }
 
     // Whether the row at each qualifying position (1-based) has a time: a driver whose qualifying
@@ -127,31 +145,29 @@ void award_points(event_result& event) {
     std::vector<bool> timed_at(1, false);
     std::int64_t fastest_qualifying = std::numeric_limits<std::int64_t>::max();
     std::int64_t fastest_finisher_qualifying = std::numeric_limits<std::int64_t>::max();
-    if (event.qualifying) {
-        const auto count = static_cast<std::int32_t>(event.qualifying->results.size());
-        timed_at.reserve(event.qualifying->results.size() + 1);
-        std::int32_t q = 0;
-        for (const qualifying_row& row : event.qualifying->results) {
-            ++q;
-            const bool timed = is_timed(row.best_lap_ms);
-            timed_at.push_back(timed);
-            score_entry& entry = scores[row.key];
-            if (timed) {
-                fastest_qualifying = std::min(fastest_qualifying, row.best_lap_ms);
-                if (entry.finish_position) {
-                    fastest_finisher_qualifying =
-                        std::min(fastest_finisher_qualifying, row.best_lap_ms);
-                }
+    const auto qualifying_count = static_cast<std::int32_t>(qualifying.size());
+    timed_at.reserve(qualifying.size() + 1);
+    std::int32_t q = 0;
+    for (const qualifying_row* row : qualifying) {
+        ++q;
+        const bool timed = is_timed(row->best_lap_ms);
+        timed_at.push_back(timed);
+        score_entry& entry = scores[row->key];
+        entry.car_class = car_class;
+        if (timed) {
+            fastest_qualifying = std::min(fastest_qualifying, row->best_lap_ms);
+            if (entry.finish_position) {
+                fastest_finisher_qualifying = std::min(fastest_finisher_qualifying, row->best_lap_ms);
             }
-            if (entry.name.empty()) {
-                entry.name = row.name;
-            }
-            const points_value points = table_points(options.qualifying_points, q, count);
-            if (!is_zero(points)) {
-                add_item(entry, row.key, points, ordinal_text(q) + " in qualifying");
-            }
-            entry.qualifying_position = q;
         }
+        if (entry.name.empty()) {
+            entry.name = row->name;
+        }
+        const points_value points = table_points(options.qualifying_points, q, qualifying_count);
+        if (!is_zero(points)) {
+            add_item(entry, row->key, points, ordinal_text(q) + " in qualifying");
+        }
+        entry.qualifying_position = q;
     }
     // The qualifying position of a driver with a qualifying time.
     const auto timed_qualifying_position = [&timed_at](const score_entry& entry) {
@@ -161,82 +177,251 @@ void award_points(event_result& event) {
                    : std::optional<std::int32_t>{};
     };
 
-    if (event.race) {
-        const std::vector<race_row>& rows = event.race->results;
-        std::int32_t best_climb_qualified = no_climb;  // over drivers with a qualifying time
-        std::int32_t best_climb_from_qualifying = no_climb;  // and a grid slot at most its place
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (const auto q = timed_qualifying_position(*race_entries[i])) {
-                best_climb_qualified = std::max(best_climb_qualified, rows[i].climb);
-                if (rows[i].grid_slot <= *q) {
-                    best_climb_from_qualifying =
-                        std::max(best_climb_from_qualifying, rows[i].climb);
-                }
+    // The bonuses that depend on the finish go to classified drivers only.
+    std::int32_t best_climb_qualified = no_climb;  // over drivers with a qualifying time
+    std::int32_t best_climb_from_qualifying = no_climb;  // and a grid slot at most their place
+    for (std::size_t i = 0; i < race.size(); ++i) {
+        if (!race[i].row->classified) {
+            continue;
+        }
+        if (const auto q = timed_qualifying_position(*race_entries[i])) {
+            best_climb_qualified = std::max(best_climb_qualified, climbs[i]);
+            if (race[i].grid_slot <= *q) {
+                best_climb_from_qualifying = std::max(best_climb_from_qualifying, climbs[i]);
             }
         }
-        std::vector<name_key> climbers;
-        std::vector<name_key> qualified_climbers;
-        std::vector<name_key> climbers_from_qualifying;
-        std::vector<name_key> fastest_laps;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const race_row& row = rows[i];
-            score_entry& entry = *race_entries[i];
-            bool climber = false;
-            if (row.climb == best_climb) {
-                climbers.push_back(row.key);
+    }
+    std::vector<name_key> climbers;
+    std::vector<name_key> qualified_climbers;
+    std::vector<name_key> climbers_from_qualifying;
+    std::vector<name_key> fastest_laps;
+    for (std::size_t i = 0; i < race.size(); ++i) {
+        const race_row& row = *race[i].row;
+        if (!row.classified) {
+            continue;
+        }
+        score_entry& entry = *race_entries[i];
+        bool climber = false;
+        if (climbs[i] == best_climb) {
+            climbers.push_back(row.key);
+            climber = true;
+        }
+        if (const auto q = timed_qualifying_position(entry)) {
+            if (climbs[i] == best_climb_qualified) {
+                qualified_climbers.push_back(row.key);
                 climber = true;
             }
-            if (const auto q = timed_qualifying_position(entry)) {
-                if (row.climb == best_climb_qualified) {
-                    qualified_climbers.push_back(row.key);
-                    climber = true;
-                }
-                if (row.climb == best_climb_from_qualifying && row.grid_slot <= *q) {
-                    climbers_from_qualifying.push_back(row.key);
-                    climber = true;
-                }
-            }
-            if (climber) {
-                entry.highest_climber = true;
-            }
-            if (is_timed(row.best_lap_ms) && row.best_lap_ms == fastest_lap) {
-                fastest_laps.push_back(row.key);
-                entry.fastest_lap = true;
+            if (climbs[i] == best_climb_from_qualifying && race[i].grid_slot <= *q) {
+                climbers_from_qualifying.push_back(row.key);
+                climber = true;
             }
         }
-        const auto climber_mode = options.shared_points_mode_highest_climber;
-        award_bonus(scores, options.highest_climber.value, climber_mode, climbers,
-                    "highest climber");
-        award_bonus(scores, options.highest_climber_with_qualifying_time.value, climber_mode,
-                    qualified_climbers, "highest climber");
-        award_bonus(scores, options.highest_climber_from_qualifying_position.value, climber_mode,
-                    climbers_from_qualifying, "highest climber");
-        award_bonus(scores, options.fastest_lap.value, options.shared_points_mode_fastest_lap,
-                    fastest_laps, "fastest lap");
+        if (climber) {
+            entry.highest_climber = true;
+        }
+        if (is_timed(row.best_lap_ms) && row.best_lap_ms == fastest_lap) {
+            fastest_laps.push_back(row.key);
+            entry.fastest_lap = true;
+        }
+    }
+    const auto climber_mode = options.shared_points_mode_highest_climber;
+    award_bonus(scores, options.highest_climber.value, climber_mode, climbers, "highest climber");
+    award_bonus(scores, options.highest_climber_with_qualifying_time.value, climber_mode,
+                qualified_climbers, "highest climber");
+    award_bonus(scores, options.highest_climber_from_qualifying_position.value, climber_mode,
+                climbers_from_qualifying, "highest climber");
+    award_bonus(scores, options.fastest_lap.value, options.shared_points_mode_fastest_lap,
+                fastest_laps, "fastest lap");
+
+    std::vector<name_key> fastest_qualifiers;
+    std::vector<name_key> fastest_finishing_qualifiers;
+    for (const qualifying_row* row : qualifying) {
+        if (!is_timed(row->best_lap_ms)) {
+            continue;
+        }
+        if (row->best_lap_ms == fastest_qualifying) {
+            fastest_qualifiers.push_back(row->key);
+        }
+        if (row->best_lap_ms == fastest_finisher_qualifying) {
+            const score_entry* entry = scores.find(row->key);
+            if (entry != nullptr && entry->finish_position) {
+                fastest_finishing_qualifiers.push_back(row->key);
+            }
+        }
+    }
+    const auto mode = options.shared_points_mode_fastest_qualifier;
+    award_bonus(scores, options.fastest_qualifier.value, mode, fastest_qualifiers,
+                "fastest qualifier");
+    award_bonus(scores, options.fastest_qualifier_to_finish.value, mode,
+                fastest_finishing_qualifiers, "fastest qualifier");
+}
+
+// Marks the race rows of a group that the classification rule leaves out: fewer laps than the
+// rule asks of the group's winner (its first row).
+void classify(const std::vector<race_place>& race, const options::option_set& options) {
+    if (!options.minimum_race_distance || race.empty()) {
+        return;
+    }
+    const options::minimum_distance& rule = *options.minimum_race_distance;
+    const std::int64_t winner_laps = race.front().row->laps;
+    for (const race_place& place : race) {
+        const std::int64_t laps = place.row->laps;
+        // laps >= share * winner laps, or laps >= the laps asked, exactly.
+        const std::int64_t numerator = rule.value.numerator();
+        const std::int64_t denominator = rule.value.denominator();
+        place.row->classified = rule.share ? laps * denominator >= numerator * winner_laps
+                                           : laps * denominator >= numerator;
+    }
+}
+
+// The groups of an event scored with classes: each driver's class (his named class, else the class
+// of his race car, else of his qualifying car; a car in no class is a class of its own), the
+// groups in the order of the settings' classes.
+struct class_groups {
+    std::vector<std::string> names;                       // in scoring order
+    std::vector<std::vector<race_place>> race;            // per class
+    std::vector<std::vector<qualifying_row*>> qualifying;
+    std::vector<std::int32_t> grid_sizes;
+    std::vector<std::string> classless_cars;
+};
+
+class_groups group_by_class(event_result& event) {
+    const options::option_set& options = *event.options;
+    class_groups groups;
+    std::unordered_map<std::string, std::size_t> index;  // of a class in `groups`
+    for (const options::car_class& car_class : options.classes) {
+        index.emplace(car_class.name, groups.names.size());
+        groups.names.push_back(car_class.name);
+    }
+    std::unordered_map<std::string_view, std::string> class_of;  // by driver key match
+    const auto group_of = [&](const name_key& key, const std::string& car) {
+        auto [found, is_new] = class_of.try_emplace(key.match);
+        if (is_new) {
+            if (const auto named = options.driver_classes.find(key);
+                named != options.driver_classes.end()) {
+                found->second = named->second;
+            } else if (const auto by_car = options.class_of_car(car)) {
+                found->second = std::string(*by_car);
+            } else {
+                found->second = car;
+                if (std::find(groups.classless_cars.begin(), groups.classless_cars.end(), car) ==
+                    groups.classless_cars.end()) {
+                    groups.classless_cars.push_back(car);
+                }
+            }
+        }
+        const auto [slot, new_class] = index.try_emplace(found->second, groups.names.size());
+        if (new_class) {
+            groups.names.push_back(found->second);
+        }
+        return slot->second;
+    };
+    std::vector<std::size_t> race_groups;
+    if (event.race) {
+        for (race_row& row : event.race->results) {
+            race_groups.push_back(group_of(row.key, row.car));
+        }
+    }
+    if (event.race) {
+        // The disqualified are in no class's results, but in their class's standings.
+        for (race_row& row : event.race->dsq_results) {
+            const std::size_t g = group_of(row.key, row.car);
+            row.car_class = groups.names[g];
+        }
+    }
+    std::vector<std::size_t> qualifying_groups;
+    if (event.qualifying) {
+        for (const qualifying_row& row : event.qualifying->results) {
+            qualifying_groups.push_back(group_of(row.key, row.car));
+        }
+    }
+    const std::size_t count = groups.names.size();
+    groups.race.resize(count);
+    groups.qualifying.resize(count);
+    groups.grid_sizes.assign(count, 0);
+    if (event.race) {
+        // Grid slots within a class: the order of the class's slots on the field's grid.
+        std::vector<std::vector<std::pair<std::int32_t, std::size_t>>> slots(count);
+        for (std::size_t i = 0; i < event.race->results.size(); ++i) {
+            race_row& row = event.race->results[i];
+            const std::size_t g = race_groups[i];
+            groups.race[g].push_back({&row, 0});
+            if (row.grid_slot > 0) {
+                slots[g].emplace_back(row.grid_slot, groups.race[g].size() - 1);
+            }
+        }
+        for (std::size_t g = 0; g < count; ++g) {
+            std::sort(slots[g].begin(), slots[g].end());
+            for (std::size_t s = 0; s < slots[g].size(); ++s) {
+                groups.race[g][slots[g][s].second].grid_slot = static_cast<std::int32_t>(s + 1);
+            }
+            groups.grid_sizes[g] = static_cast<std::int32_t>(slots[g].size());
+        }
+    }
+    if (event.qualifying) {
+        for (std::size_t i = 0; i < event.qualifying->results.size(); ++i) {
+            groups.qualifying[qualifying_groups[i]].push_back(&event.qualifying->results[i]);
+        }
+    }
+    return groups;
+}
+
+}  // namespace
+
+void award_points(event_result& event) {
+    const options::option_set& options = *event.options;
+    score_table& scores = event.scores;
+    scores = score_table{};
+    if (event.race) {
+        std::int32_t p = 0;
+        for (race_row& row : event.race->results) {
+            row.climb = row.grid_slot - ++p;  // on the field's grid, as the race page shows it
+            row.classified = true;
+        }
     }
 
-    if (event.qualifying) {
-        std::vector<name_key> fastest_qualifiers;
-        std::vector<name_key> fastest_finishing_qualifiers;
-        for (const qualifying_row& row : event.qualifying->results) {
-            if (!is_timed(row.best_lap_ms)) {
-                continue;
-            }
-            if (row.best_lap_ms == fastest_qualifying) {
-                fastest_qualifiers.push_back(row.key);
-            }
-            if (row.best_lap_ms == fastest_finisher_qualifying) {
-                const score_entry* entry = scores.find(row.key);
-                if (entry != nullptr && entry->finish_position) {
-                    fastest_finishing_qualifiers.push_back(row.key);
-                }
+    if (!options.has_classes()) {
+        std::vector<race_place> race;
+        if (event.race) {
+            race.reserve(event.race->results.size());
+            for (race_row& row : event.race->results) {
+                race.push_back({&row, row.grid_slot});
             }
         }
-        const auto mode = options.shared_points_mode_fastest_qualifier;
-        award_bonus(scores, options.fastest_qualifier.value, mode, fastest_qualifiers,
-                    "fastest qualifier");
-        award_bonus(scores, options.fastest_qualifier_to_finish.value, mode,
-                    fastest_finishing_qualifiers, "fastest qualifier");
+        std::vector<qualifying_row*> qualifying;
+        if (event.qualifying) {
+            qualifying.reserve(event.qualifying->results.size());
+            for (qualifying_row& row : event.qualifying->results) {
+                qualifying.push_back(&row);
+            }
+        }
+        classify(race, options);
+        award_group(scores, race, event.race ? event.race->grid_size : 0, qualifying, options, {});
+    } else {
+        class_groups groups = group_by_class(event);
+        for (std::size_t g = 0; g < groups.names.size(); ++g) {
+            classify(groups.race[g], options);
+            award_group(scores, groups.race[g], groups.grid_sizes[g], groups.qualifying[g], options,
+                        groups.names[g]);
+            std::int32_t position = 0;
+            for (const race_place& place : groups.race[g]) {
+                place.row->car_class = groups.names[g];
+                place.row->class_position = place.row->classified ? ++position : 0;
+            }
+            position = 0;
+            for (qualifying_row* row : groups.qualifying[g]) {
+                row->car_class = groups.names[g];
+                row->class_position = ++position;
+            }
+        }
+        // Only the classes that took part, in their order.
+        event.classes.clear();
+        for (std::size_t g = 0; g < groups.names.size(); ++g) {
+            if (!groups.race[g].empty() || !groups.qualifying[g].empty()) {
+                event.classes.push_back(groups.names[g]);
+            }
+        }
+        event.classless_cars = std::move(groups.classless_cars);
     }
 
     if (!options.points_modifications.empty()) {

@@ -158,6 +158,10 @@ std::string_view header_cell(column_type column, bool race) {
             return race ? "<th>↕" : "";
         case column_type::penalty:
             return race ? "<th>Penalty" : "";
+        case column_type::car_class:
+            return "<th>Class";
+        case column_type::class_position:
+            return "<th><abbr title=\"Position in the class\">Class pos</abbr>";
         case column_type::summary:
         case column_type::starts:
         case column_type::wins:
@@ -188,8 +192,11 @@ void write_table_head(std::ostream& out, const page_kind& page, std::string_view
     out << "</thead>\n<tbody>\n";
 }
 
+// The position of a race row that the classification rule leaves out.
+constexpr std::size_t not_classified = static_cast<std::size_t>(-1);
+
 // The cells that both pages show alike, appended to `out`. `position` is 0 for a disqualified
-// driver.
+// driver, not_classified for one the classification rule leaves out.
 template <class Row>
 void append_common_cell(std::string& out, column_type column, const Row& row, std::size_t position,
                         const options::option_set& options, std::string_view driver_href) {
@@ -198,8 +205,23 @@ void append_common_cell(std::string& out, column_type column, const Row& row, st
         case column_type::position:
             if (dsq) {
                 out += "<td>DSQ";
+            } else if (position == not_classified) {
+                out += "<td>DNF";
             } else {
                 out.append("<td>").append(std::to_string(position));
+            }
+            return;
+        case column_type::car_class:
+            out += "<td>";
+            append_html_escaped(out, row.car_class);
+            return;
+        case column_type::class_position:
+            if (dsq) {
+                out += "<td>DSQ";
+            } else if (row.class_position == 0) {
+                out += "<td>DNF";
+            } else {
+                out.append("<td>").append(std::to_string(row.class_position));
             }
             return;
         case column_type::driver:
@@ -364,8 +386,9 @@ void write_race_table(std::ostream& out, event_result& event, std::string_view c
         write_text(out, line);
     };
     const race_result& race = *event.race;
-    for (std::size_t i = 0; i < race.results.size(); ++i) {
-        write_row(race.results[i], i + 1);
+    std::size_t position = 0;  // among the classified
+    for (const race_row& row : race.results) {
+        write_row(row, row.classified ? ++position : not_classified);
     }
     for (const race_row& row : race.dsq_results) {
         write_row(row, 0);

@@ -23,6 +23,9 @@ struct qualifying_row {
     std::int64_t best_lap_ms = 0;
     std::uint32_t mass_kg = 0;
     std::uint32_t intake_percent = 0;
+    // With classes, set by award_points: the driver's class and his place in it (0: none).
+    std::string car_class;
+    std::int32_t class_position = 0;
 };
 
 // One driver in the race result.
@@ -38,6 +41,11 @@ struct race_row {
     std::int64_t best_lap_ms = 0;
     std::int64_t gap_ms = 0;  // total_time_ms minus that of the first classified row
     std::int32_t laps = 0;
+    // Set by award_points: false when the classification rule (points.minimum-distance) leaves
+    // him out; with classes, his class and his place in it (0: none).
+    bool classified = true;
+    std::string car_class;
+    std::int32_t class_position = 0;
 };
 
 // All qualifying replays of an event merged: every driver keeps his best lap.
@@ -84,6 +92,8 @@ struct score_entry {
     // The manual change of "modify-points" among them (0 without one): it always counts, also
     // when the round is dropped from the series total.
     points_value manual_change{0};
+    // With classes: the class he was scored in (positions and bonuses are the class's).
+    std::string car_class;
 };
 
 // The event's points table, one entry per classified driver, in the order entries were created.
@@ -99,6 +109,10 @@ struct event_result {
     bool complete = true;  // false when the event cannot be scored
     bool pause = false;    // a warning about this event was printed; the run waits for Enter
     score_table scores;
+    // With classes: the classes of the event's drivers in the order of the settings (then the cars
+    // in no class, each a class of its own named by the car), and those cars.
+    std::vector<std::string> classes;
+    std::vector<std::string> classless_cars;
     // The options in force: the event's own set, or the global set shared with the run.
     std::shared_ptr<const options::option_set> options;
 

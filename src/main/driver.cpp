@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -102,6 +103,7 @@ void run_championship() {
     events.reserve(directories.size());
     season_presence season(global->adjustments);  // who the championship's adjustments name
     race_register races;
+    std::unordered_set<std::string> classless_cars_warned;  // cars in no class, named once
 
     // The next events are read on other threads while this one writes the pages of the event
     // before them; what a reading writes to the console is recorded and shown in event order.
@@ -142,6 +144,13 @@ void run_championship() {
             wait_for_enter(false);
             ahead.rerun_after(index);
         }
+        for (const std::string& car : event.classless_cars) {
+            if (classless_cars_warned.insert(car).second) {
+                error_stream() << "warning: the car " << visible(car)
+                               << " is in no class: it is scored as a class of its own\n";
+                global_warning = true;
+            }
+        }
         season.add(event);
         if (event.complete) {
             events.push_back(std::move(event));
@@ -160,9 +169,9 @@ void run_championship() {
         return a.start_time() < b.start_time();
     });
 
-    const standings standings = build_standings(events, global->best_results.value);
+    const std::vector<season_standings> sets = build_season_standings(events, *global);
     bool summary_warning = false;
-    write_season_pages(events, standings, *global, summary_warning);
+    write_season_pages(events, sets, *global, summary_warning);
     if (summary_warning || global_warning) {
         wait_for_enter(false);
     }

@@ -166,6 +166,8 @@ const typed_key typed_keys[] = {
     {"points.shared-points-mode-highest-climber",
      store<&option_set::shared_points_mode_highest_climber>},
     {"points.best-results", store<&option_set::best_results>},
+    {"points.team-counted-drivers", store<&option_set::team_counted_drivers>},
+    {"points.minimum-distance", store<&option_set::minimum_race_distance>},
     {"output.qualifying-columns", store<&option_set::qualifying_columns>},
     {"output.race-columns", store<&option_set::race_columns>},
     {"output.summary-columns", store<&option_set::summary_columns>},
@@ -196,7 +198,8 @@ const template_key template_keys[] = {
 };
 
 const char* const text_keys[] = {"event-name", "championship-name"};
-const char* const driver_sections[] = {"forced-names", "teams", "penalties", "modify-points"};
+const char* const driver_sections[] = {"forced-names", "teams",   "penalties",
+                                       "modify-points", "classes", "driver-classes"};
 const char* const block_names[] = {"round", "from"};
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "options/driver_sections.h"
 
+#include <algorithm>
 #include <boost/property_tree/ptree.hpp>
 #include <locale>
 #include <sstream>
@@ -197,6 +198,34 @@ void read_points_modifications(section_reader& reader, const pt::ptree& entries)
     }
 }
 
+// "GTR "FXR XRR FZR"": a class and its cars. A class named again gets the new cars in its place.
+void read_classes(section_reader& reader, const pt::ptree& entries) {
+    for (const auto& [name, entry] : entries) {
+        lfs_codec::require_utf8(name);
+        std::istringstream words(entry.data());
+        car_class read{name, {}};
+        for (std::string car; words >> car;) {
+            read.cars.push_back(std::move(car));
+        }
+        std::vector<car_class>& classes = reader.set.classes;
+        const auto found = std::find_if(classes.begin(), classes.end(),
+                                        [&name](const car_class& c) { return c.name == name; });
+        if (found == classes.end()) {
+            classes.push_back(std::move(read));
+        } else {
+            *found = std::move(read);
+        }
+    }
+}
+
+// "ann "Am"": a driver in a class whatever he drives.
+void read_driver_classes(section_reader& reader, const pt::ptree& entries) {
+    for (const auto& [name, entry] : entries) {
+        lfs_codec::require_utf8(entry.data());
+        reader.set.driver_classes[reader.driver(entry, name)] = entry.data();
+    }
+}
+
 }  // namespace
 
 void read_driver_sections(option_set& set, const pt::ptree& tree, const entry_places& places,
@@ -206,6 +235,8 @@ void read_driver_sections(option_set& set, const pt::ptree& tree, const entry_pl
         {"teams", read_teams},
         {"penalties", read_penalties},
         {"modify-points", read_points_modifications},
+        {"classes", read_classes},
+        {"driver-classes", read_driver_classes},
     };
     for (const auto& [name, read] : sections) {
         if (const pt::ptree* entries = section(tree, name)) {

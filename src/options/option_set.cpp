@@ -18,7 +18,8 @@ constexpr std::pair<std::string_view, column_type> column_names[] = {
     {"change", column_type::change},     {"penalty", column_type::penalty},
     {"starts", column_type::starts},     {"wins", column_type::wins},
     {"podiums", column_type::podiums},   {"poles", column_type::poles},
-    {"fastest-laps", column_type::fastest_laps},
+    {"fastest-laps", column_type::fastest_laps}, {"class", column_type::car_class},
+    {"class-position", column_type::class_position},
 };
 
 constexpr std::pair<std::string_view, shared_points_mode> shared_points_mode_names[] = {
@@ -72,6 +73,15 @@ std::string_view page_set_name(page_set set) { return name_of(page_set_names, se
 
 std::optional<page_set> page_set_of_name(std::string_view name) {
     return value_of(page_set_names, name);
+}
+
+std::optional<std::string_view> option_set::class_of_car(std::string_view car) const {
+    for (auto it = classes.rbegin(); it != classes.rend(); ++it) {
+        if (std::find(it->cars.begin(), it->cars.end(), car) != it->cars.end()) {
+            return std::string_view(it->name);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string_view> option_set::team_of(const name_key& driver) const {

@@ -49,6 +49,9 @@ enum class column_type : std::int32_t {
     podiums = 14,
     poles = 15,
     fastest_laps = 16,
+    // With classes, for the race and qualifying pages: the driver's class, his place in it.
+    car_class = 17,
+    class_position = 18,
 };
 
 // Which built-in page templates a championship's pages use where no template file is named.
@@ -87,6 +90,18 @@ struct round_count {
 
 struct column_list {
     std::vector<column_type> columns;
+};
+
+// A class of cars, scored as a race of its own ("classes": NAME "CAR CAR ...").
+struct car_class {
+    std::string name;
+    std::vector<std::string> cars;  // the replays' car short names
+};
+
+// The classification rule: a driver in the race who completed less than this is not classified.
+struct minimum_distance {
+    bool share = false;      // a share of his class winner's laps (else a number of laps)
+    points_value value{0};   // the share (9/10 for "90%") or the laps
 };
 
 // A manual change of a driver's points for an event.
@@ -129,6 +144,10 @@ struct option_set {
     // Only each driver's best rounds count towards his series total (0: every round counts).
     // Taken from the championship's file.
     round_count best_results;
+    // At each event only a team's N best-placed scorers count for it (0: every one).
+    round_count team_counted_drivers;
+    // The classification rule; nothing: every driver of the race is classified.
+    std::optional<minimum_distance> minimum_race_distance;
     column_list qualifying_columns{{column_type::position, column_type::driver, column_type::team,
                                     column_type::car, column_type::best_lap,
                                     column_type::handicap}};
@@ -178,6 +197,10 @@ struct option_set {
     std::unordered_set<name_key> disqualified;
     std::unordered_set<name_key> hidden;  // left out of the event's results
     std::unordered_map<name_key, points_modification> points_modifications;
+    // The classes of cars, in the order they were named (a later entry for a class replaces its
+    // cars), and the drivers put into a class whatever they drive.
+    std::vector<car_class> classes;
+    std::unordered_map<name_key, std::string> driver_classes;
     // Every entry of the driver sections read into this set, in reading order.
     std::vector<adjustment_entry> adjustments;
     // The latest input time (files::input_time) of the configuration files, included files and
@@ -188,6 +211,11 @@ struct option_set {
     bool writes_index() const { return index_page.value_or(pages == page_set::modern); }
     bool writes_links() const { return links.value_or(pages == page_set::modern); }
     bool writes_driver_pages() const { return driver_pages.value_or(pages == page_set::modern); }
+
+    // Whether events are scored class by class.
+    bool has_classes() const { return !classes.empty() || !driver_classes.empty(); }
+    // The class of a car (the later of two classes that list it), or nothing.
+    std::optional<std::string_view> class_of_car(std::string_view car) const;
 
     // The driver's team, or nothing. The view lives as long as the set.
     std::optional<std::string_view> team_of(const name_key& driver) const;

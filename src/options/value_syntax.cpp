@@ -258,6 +258,30 @@ std::istream& operator>>(std::istream& in, round_count& count) {
     return in;
 }
 
+std::istream& operator>>(std::istream& in, std::optional<minimum_distance>& rule) {
+    point_type value;
+    if (!(in >> value)) {
+        return in;
+    }
+    minimum_distance read;
+    read.value = value.value;
+    if (in.peek() == '%') {
+        in.get();
+        read.share = true;
+        const auto share = checked_quotient(value.value, 100);
+        if (!share || value.value < 0 || value.value > 100) {
+            in.setstate(std::ios_base::failbit);
+            return in;
+        }
+        read.value = *share;
+    } else if (value.value.denominator() != 1 || value.value < 0) {
+        in.setstate(std::ios_base::failbit);
+        return in;
+    }
+    rule = read;
+    return in;
+}
+
 std::istream& operator>>(std::istream& in, page_set& set) {
     std::string word;
     if (!(in >> word)) {

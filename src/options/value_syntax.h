@@ -53,6 +53,10 @@ std::istream& operator>>(std::istream& in, round_count& count);
 // One word, named in the sharing mode table ("award-all", "divide-between", "award-first").
 std::istream& operator>>(std::istream& in, shared_points_mode& mode);
 
+// The classification rule: a share of the class winner's laps ("90%", "87.5%": a point value and
+// "%", from 0 to 100) or a whole number of laps ("3").
+std::istream& operator>>(std::istream& in, std::optional<minimum_distance>& rule);
+
 // One word, "classic" or "modern".
 std::istream& operator>>(std::istream& in, page_set& set);
 

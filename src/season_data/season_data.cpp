@@ -135,18 +135,33 @@ json row_start(const event_result& event, const Row& row, std::size_t position) 
     return value;
 }
 
-// The members a row of either session ends with.
+// With classes: a row's class and place in it.
 template <class Row>
-void add_row_end(json& value, const event_result& event, const Row& row, std::size_t position) {
-    const bool dsq = position == 0;
+void add_class(json& value, const event_result& event, const Row& row) {
+    if (!event.classes.empty()) {
+        value["class"] = row.car_class;
+        value["class_position"] = row.class_position == 0 ? json(nullptr) : json(row.class_position);
+    }
+}
+
+// The members a row of either session ends with; `dsq` for a disqualified row.
+template <class Row>
+void add_row_end(json& value, const event_result& event, const Row& row, bool dsq) {
     value["handicap"] = handicap_json(row.mass_kg, row.intake_percent);
     value["disqualified"] = dsq;
     value["points"] = dsq ? json(nullptr) : score_json(event.scores.find(row.key));
 }
 
-json race_row_json(const event_result& event, const race_row& row, std::size_t position) {
-    const bool dsq = position == 0;
+// A race row at its place among the classified (0: disqualified, or `not_classified` by the
+// classification rule).
+json race_row_json(const event_result& event, const race_row& row, std::size_t position,
+                   bool not_classified = false) {
+    const bool dsq = position == 0 && !not_classified;
     json value = row_start(event, row, position);
+    add_class(value, event, row);
+    if (event.options->minimum_race_distance) {
+        value["classified"] = !dsq && !not_classified;
+    }
     value["laps"] = row.laps;
     value["race_time_ms"] = dsq ? json(nullptr) : json(row.total_time_ms);
     value["best_lap_ms"] = best_lap_json(row.best_lap_ms, dsq);
@@ -154,15 +169,16 @@ json race_row_json(const event_result& event, const race_row& row, std::size_t p
                        ? json(nullptr)
                        : json(behind_winner_text(event.race->results.front(), row));
     value["grid"] = row.grid_slot == 0 ? json(nullptr) : json(row.grid_slot);
-    add_row_end(value, event, row, position);
+    add_row_end(value, event, row, dsq);
     return value;
 }
 
 json qualifying_row_json(const event_result& event, const qualifying_row& row,
                          std::size_t position) {
     json value = row_start(event, row, position);
+    add_class(value, event, row);
     value["best_lap_ms"] = best_lap_json(row.best_lap_ms, position == 0);
-    add_row_end(value, event, row, position);
+    add_row_end(value, event, row, position == 0);
     return value;
 }
 
@@ -197,10 +213,15 @@ json event_json(const event_result& event) {
     value["start_time"] = iso_8601_time_text(event.start_time());
     if (event.race) {
         value["race_length"] = std::string(race_length_title_text(*event.race));
-        value["race"] = rows_json(event.race->results, event.race->dsq_results,
-                                  [&event](const race_row& row, std::size_t position) {
-                                      return race_row_json(event, row, position);
-                                  });
+        json& rows = value["race"] = json::array();
+        std::size_t position = 0;  // among the classified
+        for (const race_row& row : event.race->results) {
+            rows.push_back(row.classified ? race_row_json(event, row, ++position)
+                                          : race_row_json(event, row, 0, true));
+        }
+        for (const race_row& row : event.race->dsq_results) {
+            rows.push_back(race_row_json(event, row, 0));
+        }
     } else {
         value["race_length"] = nullptr;
         value["race"] = nullptr;
@@ -226,9 +247,13 @@ bool dropped_round(const driver_standing& driver, std::size_t index) {
 // element at depth 2 stands. Its rounds are written as text, not as a JSON tree each: a season
 // has a round per event for every driver, most of them without a score.
 void write_driver_standing(std::ostream& out, std::size_t event_count,
-                           const driver_standing& driver, std::size_t position) {
+                           const driver_standing& driver, std::size_t position,
+                           const std::string& car_class) {
     json head;
     head["position"] = position;
+    if (!car_class.empty()) {
+        head["class"] = car_class;
+    }
     head["name"] = std::string(driver.name);
     head["user_name"] = driver.key.display;
     head["team"] = optional_text(driver.team);
@@ -351,31 +376,72 @@ std::int32_t figure_of(const driver_statistics& statistics, options::column_type
 
 void write_season_json(std::ostream& out, const std::vector<event_result>& events,
                        const standings& season, const options::option_set& global) {
+    write_season_json(out, events, std::vector<const standings*>{&season}, {}, global);
+}
+
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const std::vector<season_standings>& sets,
+                       const options::option_set& global) {
+    std::vector<const standings*> tables;
+    std::vector<std::string> classes;
+    for (const season_standings& set : sets) {
+        tables.push_back(&set.table);
+        classes.push_back(set.car_class);
+    }
+    write_season_json(out, events, tables, classes, global);
+}
+
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const std::vector<const standings*>& tables,
+                       const std::vector<std::string>& classes,
+                       const options::option_set& global) {
     const json championship_name =
         global.championship_name.empty() ? json(nullptr) : json(global.championship_name);
     out << "{\n  \"format_version\": " << format_version
         << ",\n  \"championship_name\": " << json_text(championship_name, -1) << ",\n";
     write_array_member(out, "events", events, event_json);
     out << ",\n";
-    std::size_t position = 0;
-    write_array_member(out, "driver_standings", season.driver_ranking,
-                       [&](const driver_standing* driver) {
-                           write_driver_standing(out, events.size(), *driver, ++position);
-                       });
-    out << ",\n";
-    // As on the teams page: a team without a name has no row and no position.
-    std::vector<const team_standing*> teams;
-    for (const team_standing* team : season.team_ranking) {
-        if (!team->name.empty()) {
-            teams.push_back(team);
+    // Each set's standings in turn, positions counted within the set (the class).
+    struct placed_driver {
+        const driver_standing* driver;
+        std::size_t position;
+        const std::string* car_class;
+    };
+    static const std::string no_class;
+    std::vector<placed_driver> drivers;
+    struct placed_team {
+        const team_standing* team;
+        std::size_t position;
+        const std::string* car_class;
+    };
+    std::vector<placed_team> teams;
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        const std::string* car_class = t < classes.size() ? &classes[t] : &no_class;
+        std::size_t position = 0;
+        for (const driver_standing* driver : tables[t]->driver_ranking) {
+            drivers.push_back({driver, ++position, car_class});
+        }
+        // As on the teams page: a team without a name has no row and no position.
+        std::size_t team_position = 0;
+        for (const team_standing* team : tables[t]->team_ranking) {
+            if (!team->name.empty()) {
+                teams.push_back({team, ++team_position, car_class});
+            }
         }
     }
-    std::size_t team_position = 0;
-    write_array_member(out, "team_standings", teams, [&](const team_standing* team) {
+    write_array_member(out, "driver_standings", drivers, [&](const placed_driver& placed) {
+        write_driver_standing(out, events.size(), *placed.driver, placed.position,
+                              *placed.car_class);
+    });
+    out << ",\n";
+    write_array_member(out, "team_standings", teams, [&](const placed_team& placed) {
         json value;
-        value["position"] = ++team_position;
-        value["team"] = std::string(team->name);
-        value["total"] = points_json(team->points);
+        value["position"] = placed.position;
+        if (!placed.car_class->empty()) {
+            value["class"] = *placed.car_class;
+        }
+        value["team"] = std::string(placed.team->name);
+        value["total"] = points_json(placed.team->points);
         return value;
     });
     out << "\n}\n";
@@ -383,6 +449,25 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
                       const standings& season, const options::option_set& global) {
+    write_series_csv(out, events, std::vector<const standings*>{&season}, {}, global);
+}
+
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const std::vector<season_standings>& sets,
+                      const options::option_set& global) {
+    std::vector<const standings*> tables;
+    std::vector<std::string> classes;
+    for (const season_standings& set : sets) {
+        tables.push_back(&set.table);
+        classes.push_back(set.car_class);
+    }
+    write_series_csv(out, events, tables, classes, global);
+}
+
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const std::vector<const standings*>& tables,
+                      const std::vector<std::string>& classes,
+                      const options::option_set& global) {
     // The statistics columns of the series page, in its order.
     std::vector<options::column_type> figures;
     for (const options::column_type column : global.summary_columns.columns) {
@@ -390,7 +475,8 @@ void write_series_csv(std::ostream& out, const std::vector<event_result>& events
             figures.push_back(column);
         }
     }
-    out << byte_order_mark << "Position,Driver,Team,Total";
+    const bool by_class = !classes.empty() && !classes.front().empty();
+    out << byte_order_mark << (by_class ? "Class,Position,Driver,Team,Total" : "Position,Driver,Team,Total");
     for (const options::column_type column : figures) {
         out << ',' << figure_name(column);
     }
@@ -398,20 +484,26 @@ void write_series_csv(std::ostream& out, const std::vector<event_result>& events
         out << ',' << csv_text(event_title(event));
     }
     out << "\r\n";
-    std::size_t position = 0;
-    for (const driver_standing* driver : season.driver_ranking) {
-        out << ++position << ',' << csv_text(driver->name) << ','
-            << (driver->team ? csv_text(*driver->team) : std::string()) << ','
-            << csv_points(driver->points);
-        for (const options::column_type column : figures) {
-            out << ',' << figure_of(driver->statistics, column);
-        }
-        for (const event_result& event : events) {
-            out << ',';
-            if (const score_entry* entry = event.scores.find(driver->key)) {
-                out << csv_points(entry->points);
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        std::size_t position = 0;
+        for (const driver_standing* driver : tables[t]->driver_ranking) {
+            if (by_class) {
+                out << csv_text(classes[t]) << ',';
             }
+            out << ++position << ',' << csv_text(driver->name) << ','
+                << (driver->team ? csv_text(*driver->team) : std::string()) << ','
+                << csv_points(driver->points);
+            for (const options::column_type column : figures) {
+                out << ',' << figure_of(driver->statistics, column);
+            }
+            for (const event_result& event : events) {
+                out << ',';
+                const score_entry* entry = event.scores.find(driver->key);
+                if (entry != nullptr && (!by_class || entry->car_class == classes[t])) {
+                    out << csv_points(entry->points);
+                }
+            }
+            out << "\r\n";
         }
-        out << "\r\n";
     }
 }

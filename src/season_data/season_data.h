@@ -24,6 +24,17 @@
 // Precondition: every event has its options and a race or a qualifying.
 void write_season_json(std::ostream& out, const std::vector<event_result>& events,
                        const standings& season, const options::option_set& global);
+// The same for the season's sets of standings: with classes, every standing (driver or team) has
+// its "class", and its position is within the class; result rows have "class" and
+// "class_position". Under the classification rule race rows have "classified".
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const std::vector<season_standings>& sets,
+                       const options::option_set& global);
+// (Both through this one: the tables, and the class of each, "" for none.)
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const std::vector<const standings*>& tables,
+                       const std::vector<std::string>& classes,
+                       const options::option_set& global);
 
 // Writes "series.csv": the drivers' table of "series.html" with the columns Position, Driver,
 // Team, Total and one per event (headed by the event's name; empty where the driver has no
@@ -35,3 +46,13 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 // leading apostrophe, so that no name becomes a spreadsheet formula.
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
                       const standings& season, const options::option_set& global);
+// The same for the season's sets of standings: with classes, a first column "Class" and each
+// class's drivers in turn, positions within the class (and each round's points only where he
+// scored in that class).
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const std::vector<season_standings>& sets,
+                      const options::option_set& global);
+// (Both through this one: the tables, and the class of each, "" for none.)
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const std::vector<const standings*>& tables,
+                      const std::vector<std::string>& classes, const options::option_set& global);

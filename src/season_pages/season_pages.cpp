@@ -10,9 +10,11 @@
 #include "files/files.h"
 #include "home_page/home_page.h"
 #include "html_template/html_template.h"
+#include "html_template/html_text.h"
 #include "page_set/page_set.h"
 #include "season_data/season_data.h"
 #include "site_links/site_links.h"
+#include "standings/standings.h"
 #include "summary/points_chart.h"
 #include "summary/summary_pages.h"
 
@@ -71,12 +73,29 @@ void add_navigation(template_context& context, std::vector<navigation_link> link
     });
 }
 
+// Writes each set of standings with `write`, after a heading with its class's name when the
+// season is scored by class.
+template <class Write>
+void for_each_class(std::ostream& out, const std::vector<season_standings>& sets, Write write) {
+    for (const season_standings& set : sets) {
+        if (!set.car_class.empty()) {
+            out << "<h3 class=class-name>";
+            html_escape(out, set.car_class) << "</h3>\n";
+        }
+        write(set.table);
+    }
+}
+
 }  // namespace
 
-void write_season_pages(const std::vector<event_result>& events, const standings& season,
+void write_season_pages(const std::vector<event_result>& events,
+                        const std::vector<season_standings>& sets,
                         const options::option_set& global, bool& summary_warning) {
     const bool index = global.writes_index();
-    const bool teams = !season.team_ranking.empty();
+    bool teams = false;
+    for (const season_standings& set : sets) {
+        teams = teams || !set.table.team_ranking.empty();
+    }
     const bool driver_pages = global.writes_driver_pages();
     std::optional<series_links> links;
     if (global.writes_links()) {
@@ -93,12 +112,17 @@ void write_season_pages(const std::vector<event_result>& events, const standings
 
     template_context series;
     series.writers.emplace("series-table", [&](std::ostream& out) {
-        write_series_table(out, global, events, summary_warning, season.driver_ranking,
-                           links ? &*links : nullptr);
+        for_each_class(out, sets, [&](const standings& season) {
+            write_series_table(out, global, events, summary_warning, season.driver_ranking,
+                               links ? &*links : nullptr);
+        });
     });
     series.writers.emplace("points-chart", [&](std::ostream& out) {
-        write_points_chart(out, events, season.driver_ranking, global.best_results.value,
-                           global.chart_drivers.value, global.pages == options::page_set::modern);
+        for_each_class(out, sets, [&](const standings& season) {
+            write_points_chart(out, events, season.driver_ranking, global.best_results.value,
+                               global.chart_drivers.value,
+                               global.pages == options::page_set::modern);
+        });
     });
     std::vector<navigation_link> series_navigation;
     if (index) {
@@ -114,19 +138,32 @@ void write_season_pages(const std::vector<event_result>& events, const standings
     if (global.output_json) {
         write_summary_file(
             "season.json",
-            [&](std::ostream& out) { write_season_json(out, events, season, global); },
+            [&](std::ostream& out) { write_season_json(out, events, sets, global); },
             summary_warning);
     }
     if (global.output_csv) {
         write_summary_file(
             "series.csv",
-            [&](std::ostream& out) { write_series_csv(out, events, season, global); },
+            [&](std::ostream& out) { write_series_csv(out, events, sets, global); },
             summary_warning);
     }
     if (teams) {
         template_context teams_page;
         teams_page.writers.emplace("teams-table", [&](std::ostream& out) {
-            write_team_table(out, global, summary_warning, season.team_ranking);
+            bool warned = false;  // a table's column warnings, once
+            for (const season_standings& set : sets) {
+                if (set.table.team_ranking.empty()) {
+                    continue;
+                }
+                if (!set.car_class.empty()) {
+                    out << "<h3 class=class-name>";
+                    html_escape(out, set.car_class) << "</h3>\n";
+                }
+                bool table_warning = false;
+                write_team_table(out, global, warned ? table_warning : summary_warning,
+                                 set.table.team_ranking, events);
+                warned = true;
+            }
         });
         std::vector<navigation_link> navigation;
         if (index) {
@@ -145,7 +182,10 @@ void write_season_pages(const std::vector<event_result>& events, const standings
             write_calendar(out, events, home_page_links);
         });
         home_page.writers.emplace("standings-top", [&](std::ostream& out) {
-            write_standings_top(out, season.driver_ranking, home_standings_rows, home_page_links);
+            for_each_class(out, sets, [&](const standings& season) {
+                write_standings_top(out, season.driver_ranking, home_standings_rows,
+                                    home_page_links);
+            });
         });
         std::vector<navigation_link> navigation{standings_link};
         if (teams) {
@@ -157,6 +197,6 @@ void write_season_pages(const std::vector<event_result>& events, const standings
                            std::move(home_page), summary_warning);
     }
     if (driver_pages) {
-        write_driver_pages(events, season, global, {index, teams}, summary_warning);
+        write_driver_pages(events, sets, global, {index, teams}, summary_warning);
     }
 }

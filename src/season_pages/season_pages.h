@@ -16,5 +16,9 @@
 // A file that cannot be created or written is a warning ("warning: unable to write series.html")
 // that sets `summary_warning`, and so is a column a table cannot show. Throws the templates'
 // errors (std::runtime_error) and the standings' overflow.
-void write_season_pages(const std::vector<event_result>& events, const standings& season,
+//
+// With classes every table, chart and list of standings is written once per class, each after a
+// heading with its class's name (`sets`, as build_season_standings gives them).
+void write_season_pages(const std::vector<event_result>& events,
+                        const std::vector<season_standings>& sets,
                         const options::option_set& global, bool& summary_warning);

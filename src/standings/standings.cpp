@@ -1,6 +1,7 @@
 #include "standings/standings.h"
 
 #include <algorithm>
+#include <limits>
 #include <queue>
 #include <stdexcept>
 #include <string>
@@ -293,41 +294,92 @@ bool ranks_below(const series_standing& a, const series_standing& b) {
 
 namespace {
 
-// Adds what the drivers of the standings did in one race to their statistics.
-void add_race_statistics(const race_result& race,
+// Adds what the drivers of the standings did in one race to their statistics: a start and the
+// laps for every race row, the finish (his position, in his class when scored by class) for a
+// classified one.
+void add_race_statistics(const race_result& race, const score_table& scores,
+                         const std::string* car_class,
                          std::unordered_map<std::string_view, driver_standing>& drivers) {
     const auto found = [&drivers](const race_row& row) -> driver_statistics* {
         const auto driver = drivers.find(row.key.match);
         return driver == drivers.end() ? nullptr : &driver->second.statistics;
     };
-    for (std::size_t i = 0; i < race.results.size(); ++i) {
-        const race_row& row = race.results[i];
+    for (const race_row& row : race.results) {
         driver_statistics* statistics = found(row);
-        if (statistics == nullptr) {
-            continue;
+        const score_entry* entry = scores.find(row.key);
+        if (statistics == nullptr || entry == nullptr ||
+            (car_class != nullptr && entry->car_class != *car_class)) {
+            continue;  // scored in another class's standings
         }
-        const auto position = static_cast<std::int32_t>(i + 1);
         ++statistics->starts;
+        statistics->laps += row.laps;
+        if (!entry->finish_position) {
+            continue;  // not classified
+        }
+        const std::int32_t position = *entry->finish_position;
         ++statistics->finishes;
         statistics->wins += position == 1 ? 1 : 0;
         statistics->podiums += position <= 3 ? 1 : 0;
         statistics->best_finish = std::min(statistics->best_finish.value_or(position), position);
         statistics->finish_sum += position;
-        statistics->places_gained += row.grid_slot > 0 ? row.grid_slot - position : 0;
-        statistics->laps += row.laps;
+        statistics->places_gained += row.grid_slot > 0 ? row.climb : 0;
     }
     for (const race_row& row : race.dsq_results) {
-        if (driver_statistics* statistics = found(row)) {
+        driver_statistics* statistics = found(row);
+        if (statistics != nullptr && (car_class == nullptr || row.car_class == *car_class)) {
             ++statistics->starts;
             statistics->laps += row.laps;
         }
     }
 }
 
+// Whether an entry counts in the standings of `rules.car_class` (every entry without classes).
+bool in_class(const score_entry& entry, const standings_rules& rules) {
+    return rules.car_class == nullptr || entry.car_class == *rules.car_class;
+}
+
+// The entries of one event that count for their teams under the rule of `rules`: all, or each
+// team's best placed (most points, then the better finishing position, then the order of the
+// table), as many as the rule says.
+std::vector<bool> counted_for_teams(const event_result& event, const standings_rules& rules) {
+    std::vector<bool> counted(event.scores.size(), true);
+    if (rules.team_counted_drivers <= 0) {
+        return counted;
+    }
+    std::unordered_map<std::string_view, std::vector<std::size_t>> by_team;
+    std::vector<const score_entry*> entries;
+    std::size_t i = 0;
+    for (const auto& [key, entry] : event.scores) {
+        entries.push_back(&entry);
+        if (const auto team = event.options->team_of(key); team && in_class(entry, rules)) {
+            by_team[*team].push_back(i);
+        }
+        ++i;
+    }
+    for (auto& [team, members] : by_team) {
+        std::stable_sort(members.begin(), members.end(), [&entries](std::size_t a, std::size_t b) {
+            const int order = compare_points(entries[a]->points, entries[b]->points);
+            if (order != 0) {
+                return order > 0;
+            }
+            const auto finish = [](const score_entry* e) {
+                return e->finish_position.value_or(std::numeric_limits<std::int32_t>::max());
+            };
+            return finish(entries[a]) < finish(entries[b]);
+        });
+        for (std::size_t m = static_cast<std::size_t>(rules.team_counted_drivers);
+             m < members.size(); ++m) {
+            counted[members[m]] = false;
+        }
+    }
+    return counted;
+}
+
 // The standings of build_standings, ranked after every event (`every_event`), or only once at the
 // end: nothing when two standings end equal, as then the rankings of the events before decide.
 std::optional<standings> add_up(const std::vector<event_result>& events,
-                                std::int32_t best_results, bool every_event) {
+                                const standings_rules& rules, bool every_event) {
+    const std::int32_t best_results = rules.best_results;
     standings result;
     // The drivers and teams numbered in the order they were met, and their rankings.
     std::unordered_map<std::string_view, std::size_t> driver_numbers;  // by key.match
@@ -344,7 +396,13 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
     const auto best = static_cast<std::size_t>(std::max(best_results, 0));
     for (std::size_t index = 0; index < events.size(); ++index) {
         const event_result& event = events[index];
+        const std::vector<bool> counted = counted_for_teams(event, rules);
+        std::size_t entry_index = 0;
         for (const auto& [key, entry] : event.scores) {
+            const bool counts_for_team = counted[entry_index++];
+            if (!in_class(entry, rules)) {
+                continue;
+            }
             const auto [number_slot, new_driver] =
                 driver_numbers.try_emplace(key.match, driver_numbers.size());
             const std::size_t number = number_slot->second;
@@ -371,7 +429,7 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
             if (!driver_ranking.add_result(number, entry)) {
                 throw std::runtime_error("points overflow for " + driver.key.display);
             }
-            if (driver.team) {
+            if (driver.team && counts_for_team) {
                 const auto [team_slot, new_team] =
                     team_numbers.try_emplace(*driver.team, team_numbers.size());
                 if (new_team) {
@@ -381,6 +439,14 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
                 }
                 if (!team_ranking.add_result(team_slot->second, entry)) {
                     throw std::runtime_error("points overflow for team " + std::string(*driver.team));
+                }
+                if (rules.team_counted_drivers > 0) {
+                    std::vector<std::pair<std::size_t, std::vector<std::string_view>>>& drivers =
+                        team_ranking[team_slot->second].counted;
+                    if (drivers.empty() || drivers.back().first != index) {
+                        drivers.emplace_back(index, std::vector<std::string_view>{});
+                    }
+                    drivers.back().second.push_back(entry.name);
                 }
             }
         }
@@ -409,15 +475,21 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
     for (std::size_t index = 0; index < events.size(); ++index) {
         const event_result& event = events[index];
         if (event.race) {
-            add_race_statistics(*event.race, result.drivers);
+            add_race_statistics(*event.race, event.scores, rules.car_class, result.drivers);
         }
         for (const auto& [key, entry] : event.scores) {
+            if (!in_class(entry, rules)) {
+                continue;
+            }
             driver_statistics& statistics = result.drivers.at(key.match).statistics;
             statistics.poles += entry.qualifying_position == 1 ? 1 : 0;
             statistics.fastest_laps += entry.fastest_lap ? 1 : 0;
         }
         if (const auto& race = event.race) {
             for (const race_row& row : race->dsq_results) {
+                if (rules.car_class != nullptr && row.car_class != *rules.car_class) {
+                    continue;
+                }
                 const auto driver = result.drivers.find(row.key.match);
                 if (driver != result.drivers.end() &&
                     (driver->second.disqualified.empty() ||
@@ -435,12 +507,18 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
 }  // namespace
 
 standings build_standings(const std::vector<event_result>& events, std::int32_t best_results) {
+    standings_rules rules;
+    rules.best_results = best_results;
+    return build_standings(events, rules);
+}
+
+standings build_standings(const std::vector<event_result>& events, const standings_rules& rules) {
     // Ranking once by the final values gives the order of ranking after every event when no two
     // standings end equal, and costs far less.
-    if (std::optional<standings> ranked_once = add_up(events, best_results, false)) {
+    if (std::optional<standings> ranked_once = add_up(events, rules, false)) {
         return std::move(*ranked_once);
     }
-    return std::move(*add_up(events, best_results, true));
+    return std::move(*add_up(events, rules, true));
 }
 
 std::vector<points_value> running_totals(const driver_standing& driver, std::size_t event_count,
@@ -469,4 +547,48 @@ std::vector<points_value> running_totals(const driver_standing& driver, std::siz
         totals.push_back(*total);
     }
     return totals;
+}
+
+std::vector<season_standings> build_season_standings(const std::vector<event_result>& events,
+                                                     const options::option_set& global) {
+    standings_rules rules;
+    rules.best_results = global.best_results.value;
+    rules.team_counted_drivers = global.team_counted_drivers.value;
+    std::vector<season_standings> sets;
+    bool classes = false;
+    for (const event_result& event : events) {
+        classes = classes || !event.classes.empty();
+    }
+    if (!classes) {
+        sets.push_back({std::string(), build_standings(events, rules)});
+        return sets;
+    }
+    std::vector<std::string> names;
+    const auto add = [&names](const std::string& name) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(name);
+        }
+    };
+    for (const options::car_class& car_class : global.classes) {
+        bool raced = false;
+        for (const event_result& event : events) {
+            raced = raced || std::find(event.classes.begin(), event.classes.end(),
+                                       car_class.name) != event.classes.end();
+        }
+        if (raced) {
+            add(car_class.name);
+        }
+    }
+    for (const event_result& event : events) {
+        for (const std::string& name : event.classes) {
+            add(name);
+        }
+    }
+    sets.reserve(names.size());
+    for (std::string& name : names) {
+        sets.push_back({std::move(name), standings()});
+        rules.car_class = &sets.back().car_class;
+        sets.back().table = build_standings(events, rules);
+    }
+    return sets;
 }

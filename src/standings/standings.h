@@ -10,6 +10,7 @@
 #include "common/points.h"
 #include "event_result/event_result.h"
 #include "lfs_codec/name_key.h"
+#include "options/option_set.h"
 
 // The championship standings of drivers and teams over the counted events.
 
@@ -57,6 +58,9 @@ struct driver_standing : series_standing {
 struct team_standing : series_standing {
     // Exactly as configured; names that differ in letter case are different teams.
     std::string_view name;
+    // Under the rule that only a team's best drivers of an event count: for each event in which
+    // some counted, its index and the names of those who did, best first.
+    std::vector<std::pair<std::size_t, std::vector<std::string_view>>> counted;
 };
 
 // True when `a` is placed below `b`: fewer points (compared exactly), else count-back on finishing
@@ -96,6 +100,30 @@ struct standings {
 // Throws std::runtime_error "points overflow for " + the driver's user name, or
 // "points overflow for team " + the team's name, when a total leaves the 32-bit range.
 standings build_standings(const std::vector<event_result>& events, std::int32_t best_results = 0);
+
+// The rules of one set of standings.
+struct standings_rules {
+    std::int32_t best_results = 0;  // as above
+    // At each event only a team's this many best placed drivers (most points there, then the
+    // better finishing position) count for it; 0: every driver.
+    std::int32_t team_counted_drivers = 0;
+    // With classes: only the results scored in this class count (null: every result).
+    const std::string* car_class = nullptr;
+};
+standings build_standings(const std::vector<event_result>& events, const standings_rules& rules);
+
+// One set of the season's standings: a class's, or the whole field's.
+struct season_standings {
+    std::string car_class;  // empty without classes
+    standings table;
+};
+
+// The season's standings under the championship's rules (`global`: best results, the team rule,
+// classes): one set without classes; with classes one per class, in the order of the
+// championship's classes, then the others in the order the events met them (the counted events,
+// each listing its classes). Throws what build_standings throws.
+std::vector<season_standings> build_season_standings(const std::vector<event_result>& events,
+                                                     const options::option_set& global);
 
 // A driver's series total after each of the `event_count` counted events (from his standing's
 // `results`), under the same rule: what his standing's points were after that event; 0 before

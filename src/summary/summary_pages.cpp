@@ -299,7 +299,8 @@ void write_series_table(std::ostream& out, const options::option_set& options,
 }
 
 void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
-                      const std::vector<const team_standing*>& ranking) {
+                      const std::vector<const team_standing*>& ranking,
+                      const std::vector<event_result>& events) {
     const std::vector<column_type>& columns = options.team_summary_columns.columns;
     out << "<table><thead><tr>";
     for (const column_type column : columns) {
@@ -336,11 +337,19 @@ void write_team_table(std::ostream& out, const options::option_set& options, boo
                     out << "<td>";
                     html_escape(out, team->name);
                     break;
-                case column_type::points:
+                case column_type::points: {
+                    std::string title = standing_title_text(*team);
+                    for (const auto& [index, drivers] : team->counted) {
+                        title += "\n" + event_title(events.at(index)) + ":";
+                        for (std::size_t d = 0; d < drivers.size(); ++d) {
+                            title += (d == 0 ? " " : ", ") + std::string(drivers[d]);
+                        }
+                    }
                     out << "<td title=\"";
-                    html_escape(out, standing_title_text(*team)) << "\">";
+                    html_escape(out, title) << "\">";
                     points_text(out, team->points);
                     break;
+                }
                 default:
                     break;
             }

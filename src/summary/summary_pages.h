@@ -44,8 +44,11 @@ void write_series_table(std::ostream& out, const options::option_set& options,
 // the columns of the global `options.team_summary_columns`. A column type the table cannot show
 // writes "warning: unsupported column for team summary: " + its name to `error_stream`, sets
 // `summary_warning` and is left out.
+// Under the rule that only a team's best drivers of an event count, the tooltip of a team's
+// points also names, event by event (titled from `events`), the drivers who counted.
 void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
-                      const std::vector<const team_standing*>& ranking);
+                      const std::vector<const team_standing*>& ranking,
+                      const std::vector<event_result>& events = {});
 
 // The tooltip of a total: "R: 2×1st, 3rd" for the finishing positions, a line feed, then
 // "Q: 1st" for the qualifying positions; a part without positions is left out, with its line
