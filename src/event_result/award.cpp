@@ -274,77 +274,29 @@ void classify(const std::vector<race_place>& race, const options::option_set& op
     }
 }
 
-// The groups of an event scored with classes: each driver's class (his named class, else the class
-// of his race car, else of his qualifying car; a car in no class is a class of its own), the
-// groups in the order of the settings' classes.
+// The groups of an event scored with classes (the rows' classes set by assign_classes), in the
+// order of the event's classes.
 struct class_groups {
-    std::vector<std::string> names;                       // in scoring order
-    std::vector<std::vector<race_place>> race;            // per class
+    std::vector<std::vector<race_place>> race;  // per class
     std::vector<std::vector<qualifying_row*>> qualifying;
     std::vector<std::int32_t> grid_sizes;
-    std::vector<std::string> classless_cars;
 };
 
 class_groups group_by_class(event_result& event) {
-    const options::option_set& options = *event.options;
     class_groups groups;
-    std::unordered_map<std::string, std::size_t> index;  // of a class in `groups`
-    for (const options::car_class& car_class : options.classes) {
-        index.emplace(car_class.name, groups.names.size());
-        groups.names.push_back(car_class.name);
+    const std::size_t count = event.classes.size();
+    std::unordered_map<std::string_view, std::size_t> index;  // of a class in the groups
+    for (std::size_t g = 0; g < count; ++g) {
+        index.emplace(event.classes[g], g);
     }
-    std::unordered_map<std::string_view, std::string> class_of;  // by driver key match
-    const auto group_of = [&](const name_key& key, const std::string& car) {
-        auto [found, is_new] = class_of.try_emplace(key.match);
-        if (is_new) {
-            if (const auto named = options.driver_classes.find(key);
-                named != options.driver_classes.end()) {
-                found->second = named->second;
-            } else if (const auto by_car = options.class_of_car(car)) {
-                found->second = std::string(*by_car);
-            } else {
-                found->second = car;
-                if (std::find(groups.classless_cars.begin(), groups.classless_cars.end(), car) ==
-                    groups.classless_cars.end()) {
-                    groups.classless_cars.push_back(car);
-                }
-            }
-        }
-        const auto [slot, new_class] = index.try_emplace(found->second, groups.names.size());
-        if (new_class) {
-            groups.names.push_back(found->second);
-        }
-        return slot->second;
-    };
-    std::vector<std::size_t> race_groups;
-    if (event.race) {
-        for (race_row& row : event.race->results) {
-            race_groups.push_back(group_of(row.key, row.car));
-        }
-    }
-    if (event.race) {
-        // The disqualified are in no class's results, but in their class's standings.
-        for (race_row& row : event.race->dsq_results) {
-            const std::size_t g = group_of(row.key, row.car);
-            row.car_class = groups.names[g];
-        }
-    }
-    std::vector<std::size_t> qualifying_groups;
-    if (event.qualifying) {
-        for (const qualifying_row& row : event.qualifying->results) {
-            qualifying_groups.push_back(group_of(row.key, row.car));
-        }
-    }
-    const std::size_t count = groups.names.size();
     groups.race.resize(count);
     groups.qualifying.resize(count);
     groups.grid_sizes.assign(count, 0);
     if (event.race) {
         // Grid slots within a class: the order of the class's slots on the field's grid.
         std::vector<std::vector<std::pair<std::int32_t, std::size_t>>> slots(count);
-        for (std::size_t i = 0; i < event.race->results.size(); ++i) {
-            race_row& row = event.race->results[i];
-            const std::size_t g = race_groups[i];
+        for (race_row& row : event.race->results) {
+            const std::size_t g = index.at(row.car_class);
             groups.race[g].push_back({&row, 0});
             if (row.grid_slot > 0) {
                 slots[g].emplace_back(row.grid_slot, groups.race[g].size() - 1);
@@ -359,14 +311,87 @@ class_groups group_by_class(event_result& event) {
         }
     }
     if (event.qualifying) {
-        for (std::size_t i = 0; i < event.qualifying->results.size(); ++i) {
-            groups.qualifying[qualifying_groups[i]].push_back(&event.qualifying->results[i]);
+        for (qualifying_row& row : event.qualifying->results) {
+            groups.qualifying[index.at(row.car_class)].push_back(&row);
         }
     }
     return groups;
 }
 
 }  // namespace
+
+void assign_classes(event_result& event) {
+    const options::option_set& options = *event.options;
+    event.classes.clear();
+    event.classless_cars.clear();
+    if (!options.has_classes()) {
+        return;
+    }
+    std::vector<std::string> names;  // every class of the settings, then the cars in none
+    std::unordered_map<std::string_view, std::size_t> index;  // of a class in `names`
+    std::vector<bool> present;
+    names.reserve(options.classes.size());
+    for (const options::car_class& car_class : options.classes) {
+        names.push_back(car_class.name);
+    }
+    std::unordered_map<std::string_view, std::string_view> class_of;  // by driver key match
+    const auto class_for = [&](const name_key& key, const std::string& car) -> std::string_view {
+        auto [found, is_new] = class_of.try_emplace(key.match);
+        if (is_new) {
+            if (const auto named = options.driver_classes.find(key);
+                named != options.driver_classes.end()) {
+                found->second = named->second;
+            } else if (const auto by_car = options.class_of_car(car)) {
+                found->second = *by_car;
+            } else {
+                found->second = car;
+                if (std::find(event.classless_cars.begin(), event.classless_cars.end(), car) ==
+                    event.classless_cars.end()) {
+                    event.classless_cars.push_back(car);
+                }
+            }
+        }
+        return found->second;
+    };
+    std::vector<std::string_view> taking_part;  // the classes of the drivers, as met
+    const auto note = [&](auto& row) {
+        const std::string_view name = class_for(row.key, row.car);
+        row.car_class = std::string(name);
+        if (std::find(taking_part.begin(), taking_part.end(), name) == taking_part.end()) {
+            taking_part.push_back(name);
+        }
+    };
+    // A driver's class comes from his race car, else from his qualifying car.
+    if (event.race) {
+        for (race_row& row : event.race->results) {
+            note(row);
+        }
+        for (race_row& row : event.race->dsq_results) {
+            note(row);
+        }
+    }
+    if (event.qualifying) {
+        std::unordered_map<std::string_view, std::int32_t> positions;  // the last, per class
+        for (qualifying_row& row : event.qualifying->results) {
+            note(row);
+            row.class_position = ++positions[row.car_class];
+        }
+        for (qualifying_row& row : event.qualifying->dsq_results) {
+            note(row);
+        }
+    }
+    // The classes of the settings in their order, then the others as met.
+    for (const std::string& name : names) {
+        if (std::find(taking_part.begin(), taking_part.end(), name) != taking_part.end()) {
+            event.classes.push_back(name);
+        }
+    }
+    for (const std::string_view name : taking_part) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            event.classes.emplace_back(name);
+        }
+    }
+}
 
 void award_points(event_result& event) {
     const options::option_set& options = *event.options;
@@ -398,30 +423,17 @@ void award_points(event_result& event) {
         classify(race, options);
         award_group(scores, race, event.race ? event.race->grid_size : 0, qualifying, options, {});
     } else {
+        assign_classes(event);
         class_groups groups = group_by_class(event);
-        for (std::size_t g = 0; g < groups.names.size(); ++g) {
+        for (std::size_t g = 0; g < event.classes.size(); ++g) {
             classify(groups.race[g], options);
             award_group(scores, groups.race[g], groups.grid_sizes[g], groups.qualifying[g], options,
-                        groups.names[g]);
+                        event.classes[g]);
             std::int32_t position = 0;
             for (const race_place& place : groups.race[g]) {
-                place.row->car_class = groups.names[g];
                 place.row->class_position = place.row->classified ? ++position : 0;
             }
-            position = 0;
-            for (qualifying_row* row : groups.qualifying[g]) {
-                row->car_class = groups.names[g];
-                row->class_position = ++position;
-            }
         }
-        // Only the classes that took part, in their order.
-        event.classes.clear();
-        for (std::size_t g = 0; g < groups.names.size(); ++g) {
-            if (!groups.race[g].empty() || !groups.qualifying[g].empty()) {
-                event.classes.push_back(groups.names[g]);
-            }
-        }
-        event.classless_cars = std::move(groups.classless_cars);
     }
 
     if (!options.points_modifications.empty()) {

@@ -392,6 +392,7 @@ void write_event_pages(event_reading& reading) {
         return;
     }
     event_pages_written pages;
+    assign_classes(event);  // the qualifying page shows them, also for an event not scored
     if (event.qualifying) {
         const event_page_links links = links_of(event, false);
         const std::filesystem::path page = reading.directory / "qualifying.html";

@@ -218,6 +218,8 @@ void append_common_cell(std::string& out, column_type column, const Row& row, st
         case column_type::class_position:
             if (dsq) {
                 out += "<td>DSQ";
+            } else if (row.car_class.empty()) {
+                out += "<td>";  // the season has no classes
             } else if (row.class_position == 0) {
                 out += "<td>DNF";
             } else {

@@ -1,6 +1,7 @@
 #include "home_page/home_page.h"
 
 #include <string_view>
+#include <vector>
 
 #include "event_result/event_pages.h"
 #include "html_template/html_text.h"
@@ -80,30 +81,65 @@ void write_calendar(std::ostream& out, const std::vector<event_result>& events,
                                            : qualifying_track_name(*event.qualifying));
         append_cell(row, "Length");
         append_html_escaped(row, race_page ? std::string(race_length_title_text(*event.race)) : "–");
-        append_cell(row, "Winner");
-        if (race_page && !event.race->results.empty()) {
-            const race_row& winner = event.race->results.front();
-            append_driver(row, winner.key, winner.name, links);
-        } else {
-            row += "–";
-        }
-        append_cell(row, "Pole");
-        if (qualifying_page && !event.qualifying->results.empty()) {
-            const qualifying_row& pole = event.qualifying->results.front();
-            append_driver(row, pole.key, pole.name, links);
-        } else {
-            row += "–";
-        }
-        append_cell(row, "Fastest lap");
-        bool any = false;
-        for (const auto& [key, entry] : event.scores) {
-            if (entry.fastest_lap) {
-                row += any ? ", " : "";
-                append_driver(row, key, entry.name, links);
-                any = true;
+        // With classes: each class's winner, pole and fastest lap, after the class's name.
+        const std::vector<std::string> no_classes{std::string()};
+        const std::vector<std::string>& classes =
+            event.classes.empty() ? no_classes : event.classes;
+        const auto append_each_class = [&](const auto& append_class) {
+            bool any = false;
+            for (const std::string& car_class : classes) {
+                const std::size_t before = row.size();
+                if (!car_class.empty()) {
+                    row += any ? "<br><span class=class-name>" : "<span class=class-name>";
+                    append_html_escaped(row, car_class);
+                    row += "</span> ";
+                }
+                if (append_class(car_class)) {
+                    any = true;
+                } else {
+                    row.resize(before);
+                }
             }
-        }
-        row += any ? "" : "–";
+            row += any ? "" : "–";
+        };
+        append_cell(row, "Winner");
+        append_each_class([&](const std::string& car_class) {
+            if (!race_page) {
+                return false;
+            }
+            for (const race_row& winner : event.race->results) {
+                if (winner.classified && winner.car_class == car_class) {
+                    append_driver(row, winner.key, winner.name, links);
+                    return true;
+                }
+            }
+            return false;
+        });
+        append_cell(row, "Pole");
+        append_each_class([&](const std::string& car_class) {
+            if (!qualifying_page) {
+                return false;
+            }
+            for (const qualifying_row& pole : event.qualifying->results) {
+                if (pole.car_class == car_class) {
+                    append_driver(row, pole.key, pole.name, links);
+                    return true;
+                }
+            }
+            return false;
+        });
+        append_cell(row, "Fastest lap");
+        append_each_class([&](const std::string& car_class) {
+            bool any = false;
+            for (const auto& [key, entry] : event.scores) {
+                if (entry.fastest_lap && entry.car_class == car_class) {
+                    row += any ? ", " : "";
+                    append_driver(row, key, entry.name, links);
+                    any = true;
+                }
+            }
+            return any;
+        });
         append_cell(row, "Pages", "pages");
         if (links.event_pages) {
             if (race_page) {

@@ -23,7 +23,8 @@ struct home_links {
 
 // The calendar ("calendar"): a table of `events` in their order (start time) with, for each, its
 // date and time (UTC), title, track, race length, winner, pole sitter, the drivers with the
-// fastest lap, and links to its pages that exist (its race page, its qualifying page).
+// fastest lap, and links to its pages that exist (its race page, its qualifying page). With
+// classes, the winner, pole sitter and fastest lap of each class, after its name.
 void write_calendar(std::ostream& out, const std::vector<event_result>& events,
                     const home_links& links);
 

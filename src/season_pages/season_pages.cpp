@@ -73,16 +73,22 @@ void add_navigation(template_context& context, std::vector<navigation_link> link
     });
 }
 
-// Writes each set of standings with `write`, after a heading with its class's name when the
-// season is scored by class.
+// Writes each set of standings with `write(table, first)`, after a heading with its class's name
+// when the season is scored by class. With `skip_empty_teams`, a set without teams is left out.
 template <class Write>
-void for_each_class(std::ostream& out, const std::vector<season_standings>& sets, Write write) {
+void for_each_class(std::ostream& out, const std::vector<season_standings>& sets, Write write,
+                    bool skip_empty_teams = false) {
+    bool first = true;
     for (const season_standings& set : sets) {
+        if (skip_empty_teams && set.table.team_ranking.empty()) {
+            continue;
+        }
         if (!set.car_class.empty()) {
             out << "<h3 class=class-name>";
             html_escape(out, set.car_class) << "</h3>\n";
         }
-        write(set.table);
+        write(set.table, first);
+        first = false;
     }
 }
 
@@ -112,13 +118,13 @@ void write_season_pages(const std::vector<event_result>& events,
 
     template_context series;
     series.writers.emplace("series-table", [&](std::ostream& out) {
-        for_each_class(out, sets, [&](const standings& season) {
+        for_each_class(out, sets, [&](const standings& season, bool first) {
             write_series_table(out, global, events, summary_warning, season.driver_ranking,
-                               links ? &*links : nullptr);
+                               links ? &*links : nullptr, first);
         });
     });
     series.writers.emplace("points-chart", [&](std::ostream& out) {
-        for_each_class(out, sets, [&](const standings& season) {
+        for_each_class(out, sets, [&](const standings& season, bool) {
             write_points_chart(out, events, season.driver_ranking, global.best_results.value,
                                global.chart_drivers.value,
                                global.pages == options::page_set::modern);
@@ -150,20 +156,13 @@ void write_season_pages(const std::vector<event_result>& events,
     if (teams) {
         template_context teams_page;
         teams_page.writers.emplace("teams-table", [&](std::ostream& out) {
-            bool warned = false;  // a table's column warnings, once
-            for (const season_standings& set : sets) {
-                if (set.table.team_ranking.empty()) {
-                    continue;
-                }
-                if (!set.car_class.empty()) {
-                    out << "<h3 class=class-name>";
-                    html_escape(out, set.car_class) << "</h3>\n";
-                }
-                bool table_warning = false;
-                write_team_table(out, global, warned ? table_warning : summary_warning,
-                                 set.table.team_ranking, events);
-                warned = true;
-            }
+            for_each_class(
+                out, sets,
+                [&](const standings& season, bool first) {
+                    write_team_table(out, global, summary_warning, season.team_ranking, events,
+                                     first);
+                },
+                true);
         });
         std::vector<navigation_link> navigation;
         if (index) {
@@ -182,7 +181,7 @@ void write_season_pages(const std::vector<event_result>& events,
             write_calendar(out, events, home_page_links);
         });
         home_page.writers.emplace("standings-top", [&](std::ostream& out) {
-            for_each_class(out, sets, [&](const standings& season) {
+            for_each_class(out, sets, [&](const standings& season, bool) {
                 write_standings_top(out, season.driver_ranking, home_standings_rows,
                                     home_page_links);
             });

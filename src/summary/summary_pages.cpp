@@ -116,7 +116,11 @@ void append_event_cell(std::string& row, const score_entry* entry, bool dropped,
     append_points_text(row, entry->points);
 }
 
-void warn_unsupported(const char* table, column_type column, bool& summary_warning) {
+void warn_unsupported(const char* table, column_type column, bool& summary_warning,
+                      bool warn_columns) {
+    if (!warn_columns) {
+        return;
+    }
     error_stream() << "warning: unsupported column for " << table << ": "
                  << options::column_name(column) << std::endl;
     summary_warning = true;
@@ -157,7 +161,7 @@ std::string standing_title_text(const series_standing& standing) {
 void write_series_table(std::ostream& out, const options::option_set& options,
                         const std::vector<event_result>& events, bool& summary_warning,
                         const std::vector<const driver_standing*>& ranking,
-                        const series_links* links) {
+                        const series_links* links, bool warn_columns) {
     const std::vector<column_type>& columns = options.summary_columns.columns;
     out << "<table><thead><tr>";
     for (const column_type column : columns) {
@@ -206,7 +210,7 @@ void write_series_table(std::ostream& out, const options::option_set& options,
                 out << "<th>Fastest laps";
                 break;
             default:
-                warn_unsupported("summary", column, summary_warning);
+                warn_unsupported("summary", column, summary_warning, warn_columns);
                 break;
         }
     }
@@ -300,7 +304,7 @@ void write_series_table(std::ostream& out, const options::option_set& options,
 
 void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
                       const std::vector<const team_standing*>& ranking,
-                      const std::vector<event_result>& events) {
+                      const std::vector<event_result>& events, bool warn_columns) {
     const std::vector<column_type>& columns = options.team_summary_columns.columns;
     out << "<table><thead><tr>";
     for (const column_type column : columns) {
@@ -315,7 +319,7 @@ void write_team_table(std::ostream& out, const options::option_set& options, boo
                 out << "<th>Points";
                 break;
             default:
-                warn_unsupported("team summary", column, summary_warning);
+                warn_unsupported("team summary", column, summary_warning, warn_columns);
                 break;
         }
     }

@@ -35,10 +35,12 @@ struct series_links {
 //
 // With `links`, each event's header links to its page and each driver's name to his page.
 // The columns "starts", "wins", "podiums", "poles" and "fastest-laps" show his statistics.
+// Without `warn_columns` (a further table of the page, whose columns were reported with the first)
+// a column it cannot show is left out silently.
 void write_series_table(std::ostream& out, const options::option_set& options,
                         const std::vector<event_result>& events, bool& summary_warning,
                         const std::vector<const driver_standing*>& ranking,
-                        const series_links* links = nullptr);
+                        const series_links* links = nullptr, bool warn_columns = true);
 
 // The teams' table ("teams-table"): one row per team with a non-empty name in ranking order, with
 // the columns of the global `options.team_summary_columns`. A column type the table cannot show
@@ -46,9 +48,10 @@ void write_series_table(std::ostream& out, const options::option_set& options,
 // `summary_warning` and is left out.
 // Under the rule that only a team's best drivers of an event count, the tooltip of a team's
 // points also names, event by event (titled from `events`), the drivers who counted.
+// `warn_columns` as for the series table.
 void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
                       const std::vector<const team_standing*>& ranking,
-                      const std::vector<event_result>& events = {});
+                      const std::vector<event_result>& events = {}, bool warn_columns = true);
 
 // The tooltip of a total: "R: 2×1st, 3rd" for the finishing positions, a line feed, then
 // "Q: 1st" for the qualifying positions; a part without positions is left out, with its line
