@@ -53,6 +53,8 @@ struct entrant {
     std::int32_t best_lap_ms = 60000;
     std::uint8_t grid_slot = 0;
     std::uint8_t flags = 0;
+    std::string car = "XRT";
+    std::int32_t laps = 10;
 };
 
 replay race_replay(const std::vector<entrant>& entrants, std::uint8_t grid_size) {
@@ -65,8 +67,8 @@ replay race_replay(const std::vector<entrant>& entrants, std::uint8_t grid_size)
         replay_record record;
         record.nickname = e.user;
         record.user_name = e.user;
-        record.car = "XRT";
-        record.laps = 10;
+        record.car = e.car;
+        record.laps = e.laps;
         record.total_time_ms = total += 1000;
         record.best_lap_ms = e.best_lap_ms;
         record.grid_slot = e.grid_slot;
@@ -83,7 +85,7 @@ replay qualifying_replay(const std::vector<entrant>& entrants) {
         replay_record record;
         record.nickname = e.user + " (q)";
         record.user_name = e.user;
-        record.car = "XRT";
+        record.car = e.car;
         record.best_lap_ms = e.best_lap_ms;
         r.records.push_back(record);
     }
@@ -403,6 +405,49 @@ TEST(award, absent_sessions) {
     const event_result no_finishers =
         scored_event(options, {{"a", 60000, 1, 0x40}}, {{"a", 59000}});
     EXPECT_EQ(scores_text(no_finishers.scores), "a (a (q)) P- Q1 = 2: 1st in qualifying 2\n");
+}
+
+// Each class is a race of its own: positions, grid slots, bonuses and the classification rule
+// (against the class winner's laps, not the race winner's) within the class.
+TEST(award, classes_are_scored_apart) {
+    options::option_set options;
+    options.race_points = {{points(10), points(6)}, false};
+    options.grid_points = {{points(1)}, false};
+    options.qualifying_points = {{points(2)}, false};
+    options.fastest_lap.value = 1;
+    options.highest_climber.value = 1;
+    options.minimum_race_distance = options::minimum_distance{true, points(9, 10)};
+    options.classes = {{"GTR", {"FXR"}}, {"TBO", {"XRT", "RB4"}}};
+    options.driver_classes[make_config_name_key("am")] = "TBO";
+    // The TBO cars are a lap or two down: 8 of 10 laps is no 90% of the race, but of the class.
+    event_result event = scored_event(
+        options,
+        {{"g1", 60000, 2, 0, "FXR", 10},
+         {"g2", 59000, 1, 0, "FXR", 10},
+         {"t1", 66000, 4, 0, "XRT", 8},
+         {"am", 65000, 3, 0, "FXR", 8},  // a GTR car, in TBO by name
+         {"t2", 64000, 5, 0, "RB4", 7},  // 7 of 8 laps: not classified, and no fastest lap
+         {"uf", 70000, 6, 0, "UF1", 6}},
+        {{"t1", 63000, 0, 0, "XRT"}, {"q", 58000, 0, 0, "FXR"}});
+    // GTR: slots g2 1, g1 2. TBO: slots am 1, t1 2, t2 3. UF1 is a class of its own.
+    EXPECT_EQ(scores_text(event.scores),
+              "g1 (g1) P1 Q- climber = 11: 1st 10; highest climber 1\n"
+              "g2 (g2) P2 Q- fastest-lap = 8: 2nd 6; 1st on grid 1; fastest lap 1\n"
+              "q (q (q)) P- Q1 = 2: 1st in qualifying 2\n"
+              "t1 (t1) P1 Q1 climber = 13: 1st 10; 1st in qualifying 2; highest climber 1\n"
+              "am (am) P2 Q- fastest-lap = 8: 2nd 6; 1st on grid 1; fastest lap 1\n"
+              "t2 (t2) P- Q- = 0:\n"
+              "uf (uf) P1 Q- fastest-lap climber = 13: 1st 10; 1st on grid 1; highest climber 1; "
+              "fastest lap 1\n");
+    EXPECT_EQ(event.classes, (std::vector<std::string>{"GTR", "TBO", "UF1"}));
+    EXPECT_EQ(event.classless_cars, (std::vector<std::string>{"UF1"}));
+    std::vector<std::string> rows;
+    for (const race_row& row : event.race->results) {
+        rows.push_back(row.car_class + " " + std::to_string(row.class_position) +
+                       (row.classified ? "" : " DNF"));
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"GTR 1", "GTR 2", "TBO 1", "TBO 2", "TBO 0 DNF",
+                                              "UF1 1"}));
 }
 
 }  // namespace

@@ -216,7 +216,8 @@ const key_catalogue& known_keys() {
         known.keys.insert(known.keys.end(), std::begin(text_keys), std::end(text_keys));
         known.name_sections.assign(std::begin(driver_sections), std::end(driver_sections));
         known.blocks.assign(std::begin(block_names), std::end(block_names));
-        known.championship_keys = {"points.best-results",  "championship-name",
+        known.championship_keys = {"points.best-results",  "points.team-counted-drivers",
+                                   "championship-name",
                                    "output.json",          "output.csv",
                                    "output.chart-drivers", "output.summary-columns",
                                    "output.team-summary-columns", "output.page-set",

@@ -47,6 +47,10 @@ std::string text_of(const column_list& list) {
     return text;
 }
 
+std::string text_of(const std::optional<minimum_distance>& rule) {
+    return rule ? text_of(rule->value) + (rule->share ? " of the winner's laps" : " laps") : "none";
+}
+
 // A key's value converted as the property tree converts it (boost's own stream translator, which
 // uses our extraction): the text of the result, or "fails".
 template <class T>
@@ -221,6 +225,25 @@ TEST(value_syntax, round_counts) {
         {"eight", "fails", ""},
         {"", "fails", ""},
         {"2147483648", "fails", ""},
+    });
+}
+
+TEST(value_syntax, minimum_distances) {
+    check_conversions<std::optional<minimum_distance>>({
+        {"90%", "9/10 of the winner's laps", ""},
+        {" 75.5% ", "151/200 of the winner's laps", ""},
+        {"100%", "1 of the winner's laps", ""},
+        {"0%", "0 of the winner's laps", ""},
+        {"3", "3 laps", ""},
+        {"0", "0 laps", ""},
+        {"101%", "fails", ""},
+        {"-5%", "fails", ""},
+        {"2.5", "fails", ""},
+        {"-1", "fails", ""},
+        {"90 %", "fails", ""},
+        {"90%%", "fails", ""},
+        {"ninety", "fails", ""},
+        {"", "fails", ""},
     });
 }
 

@@ -344,7 +344,8 @@ void write_team_table(std::ostream& out, const options::option_set& options, boo
                 case column_type::points: {
                     std::string title = standing_title_text(*team);
                     for (const auto& [index, drivers] : team->counted) {
-                        title += "\n" + event_title(events.at(index)) + ":";
+                        title += "\nround " + std::to_string(index + 1) + ", " +
+                                 event_title(events.at(index)) + ":";
                         for (std::size_t d = 0; d < drivers.size(); ++d) {
                             title += (d == 0 ? " " : ", ") + std::string(drivers[d]);
                         }

@@ -47,7 +47,8 @@ void write_series_table(std::ostream& out, const options::option_set& options,
 // writes "warning: unsupported column for team summary: " + its name to `error_stream`, sets
 // `summary_warning` and is left out.
 // Under the rule that only a team's best drivers of an event count, the tooltip of a team's
-// points also names, event by event (titled from `events`), the drivers who counted.
+// points also names, event by event ("round 2, AS1: Ann, Cid", titled from `events`), the drivers
+// who counted.
 // `warn_columns` as for the series table.
 void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
                       const std::vector<const team_standing*>& ranking,
