@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds rostrum and runs it on fresh copies of the sample championship in examples/: once with the
 # built-in page templates (build-release/demo/), once with the modern page set of
-# examples/templates/ (build-release/demo-modern/championship-modern/).
+# examples/templates/ (build-release/demo-modern/championship-modern/); then on a copy of the
+# multi-class example (build-release/demo-multiclass/).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/need-packages.sh cmake make g++ libboost-dev nlohmann-json3-dev
@@ -25,11 +26,20 @@ done
 modern_status=0
 (cd build-release/demo-modern/championship-modern && "$rostrum") || modern_status=$?
 
+rm -rf build-release/demo-multiclass
+cp -r examples/championship-multiclass build-release/demo-multiclass
+multiclass_status=0
+(cd build-release/demo-multiclass && "$rostrum") || multiclass_status=$?
+
 echo
 echo "rostrum exited with code $status. The pages with the built-in templates:"
 find "$PWD/build-release/demo" -name '*.html' | sort
 echo
 echo "rostrum exited with code $modern_status. The pages with the modern page set:"
 find "$PWD/build-release/demo-modern/championship-modern" -name '*.html' | sort
+echo
+echo "rostrum exited with code $multiclass_status. The multi-class championship's website:"
+find "$PWD/build-release/demo-multiclass" -name '*.html' | sort
 [ "$status" -ne 0 ] && exit "$status"
-exit "$modern_status"
+[ "$modern_status" -ne 0 ] && exit "$modern_status"
+exit "$multiclass_status"

@@ -34,9 +34,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // A driver's rows of the season: for each event where he has one, its index, the row and his
-// position (0 when disqualified), in event order.
+// position (in his class when scored by class; 0 when disqualified, not_classified when the
+// classification rule left him out), in event order.
 template <class Row>
 using rows_by_event = std::vector<std::pair<std::size_t, std::pair<const Row*, std::size_t>>>;
+
+constexpr std::size_t not_classified = static_cast<std::size_t>(-1);
 
 struct season_rows {
     rows_by_event<race_row> race;
@@ -58,8 +61,14 @@ std::vector<season_rows> rows_of(const std::vector<event_result>& events,
     };
     for (std::size_t e = 0; e < events.size(); ++e) {
         if (const auto& race = events[e].race) {
-            for (std::size_t i = 0; i < race->results.size(); ++i) {
-                note(e, race->results[i], i + 1, &season_rows::race);
+            std::size_t position = 0;  // among the classified
+            for (const race_row& row : race->results) {
+                const std::size_t place = row.classified ? ++position : not_classified;
+                note(e, row,
+                     row.car_class.empty() || !row.classified
+                         ? place
+                         : static_cast<std::size_t>(row.class_position),
+                     &season_rows::race);
             }
             for (const race_row& row : race->dsq_results) {
                 note(e, row, 0, &season_rows::race);
@@ -67,7 +76,10 @@ std::vector<season_rows> rows_of(const std::vector<event_result>& events,
         }
         if (const auto& qualifying = events[e].qualifying) {
             for (std::size_t i = 0; i < qualifying->results.size(); ++i) {
-                note(e, qualifying->results[i], i + 1, &season_rows::qualifying);
+                const qualifying_row& row = qualifying->results[i];
+                note(e, row,
+                     row.car_class.empty() ? i + 1 : static_cast<std::size_t>(row.class_position),
+                     &season_rows::qualifying);
             }
             for (const qualifying_row& row : qualifying->dsq_results) {
                 note(e, row, 0, &season_rows::qualifying);
@@ -156,11 +168,17 @@ std::string statistics_html(const driver_statistics& s) {
 
 // Writes the table of every event of the season, as he took part in it, a row at a time put
 // together in `out` (room kept from page to page).
+// With `classes`, a column after the date names the class of each of his events, and his
+// positions are those in his class.
 void write_results(std::ostream& page, const std::vector<event_result>& events,
                    const std::vector<std::string>& cells, const season_rows& rows,
-                   const driver_standing& driver, std::string& out) {
-    page << "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Qualifying"
-            "<th>Best lap<th>Grid<th>Finish<th>Time<th>Penalty<th>Points</thead><tbody>\n";
+                   const driver_standing& driver, bool classes, std::string& out) {
+    page << (classes ? "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)<th>Class"
+                       "<th>Qualifying<th>Best lap<th>Grid<th>Finish<th>Time<th>Penalty<th>Points"
+                       "</thead><tbody>\n"
+                     : "<table class=driver-results><thead><tr><th>Event<th>Date (UTC)"
+                       "<th>Qualifying<th>Best lap<th>Grid<th>Finish<th>Time<th>Penalty<th>Points"
+                       "</thead><tbody>\n");
     const auto end_row = [&page, &out] {
         out += "</tr>\n";
         page.write(out.data(), static_cast<std::streamsize>(out.size()));
@@ -173,8 +191,12 @@ void write_results(std::ostream& page, const std::vector<event_result>& events,
     for (std::size_t e = 0; e < events.size(); ++e) {
         const event_result& event = events[e];
         const score_entry* entry = nullptr;
+        bool own_class = true;  // the entry is of the standings the page shows
         if (result != driver.results.end() && result->first == e) {
             entry = result++->second;
+        } else if (classes) {
+            own_class = false;
+            entry = event.scores.find(driver.key);  // his score in another class, if any
         }
         const auto* race = row_at(rows.race, race_rows, e);
         const auto* qualifying = row_at(rows.qualifying, qualifying_rows, e);
@@ -182,9 +204,14 @@ void write_results(std::ostream& page, const std::vector<event_result>& events,
         out += took_part ? "<tr><td>" : "<tr class=missed><td>";
         out += cells[e];
         if (!took_part) {
-            out += "<td colspan=7>did not take part";
+            out += classes ? "<td colspan=8>did not take part" : "<td colspan=7>did not take part";
             end_row();
             continue;
+        }
+        if (classes) {
+            out += "<td>";
+            append_html_escaped(out, race != nullptr ? race->first->car_class
+                                                     : qualifying->first->car_class);
         }
         out += "<td class=number>";
         if (qualifying != nullptr) {
@@ -206,9 +233,14 @@ void write_results(std::ostream& page, const std::vector<event_result>& events,
             if (position == 0) {
                 out += "<td class=number>DSQ<td><td>DSQ";
             } else {
-                out += position <= 3 ? "<td class=\"number f" + std::to_string(position) + "\">"
-                                     : std::string("<td class=number>");
-                out += std::to_string(position);
+                if (position == not_classified) {
+                    out += "<td class=number>DNF";
+                } else {
+                    out += position <= 3
+                               ? "<td class=\"number f" + std::to_string(position) + "\">"
+                               : std::string("<td class=number>");
+                    out += std::to_string(position);
+                }
                 const race_row& winner = event.race->results.front();
                 out += "<td>";
                 out += position == 1 ? race_time_text(row->total_time_ms)
@@ -222,7 +254,7 @@ void write_results(std::ostream& page, const std::vector<event_result>& events,
         } else {
             out += "<td><td><td><td>";
         }
-        const bool dropped = e < driver.dropped.size() && driver.dropped[e];
+        const bool dropped = own_class && e < driver.dropped.size() && driver.dropped[e];
         if (entry == nullptr) {
             out += "<td class=number>";
             end_row();
@@ -299,6 +331,7 @@ void write_driver_pages(const std::vector<event_result>& events,
     const fs::path folder = driver_pages_folder;
     std::error_code error;
     fs::create_directory(folder, error);
+    const bool classes = !sets.empty() && !sets.front().car_class.empty();
     const std::vector<season_rows> rows = rows_of(events, drivers);
     const std::vector<std::string> cells = event_cells(events);
     std::unordered_set<std::string> written;
@@ -329,7 +362,7 @@ void write_driver_pages(const std::vector<event_result>& events,
              }},
             {"driver-results",
              [&](std::ostream& out) {
-                 write_results(out, events, cells, rows[place], driver, row);
+                 write_results(out, events, cells, rows[place], driver, classes, row);
              }},
         };
         const html_template page{text, &context};

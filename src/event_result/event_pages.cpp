@@ -222,6 +222,9 @@ void append_common_cell(std::string& out, column_type column, const Row& row, st
                 out += "<td>";  // the season has no classes
             } else if (row.class_position == 0) {
                 out += "<td>DNF";
+            } else if (row.class_position <= 3) {  // the class's podium, marked as the field's
+                out.append("<td class=p").append(std::to_string(row.class_position)).append(">");
+                out.append(std::to_string(row.class_position));
             } else {
                 out.append("<td>").append(std::to_string(row.class_position));
             }

@@ -441,12 +441,12 @@ std::optional<standings> add_up(const std::vector<event_result>& events,
                     throw std::runtime_error("points overflow for team " + std::string(*driver.team));
                 }
                 if (rules.team_counted_drivers > 0) {
-                    std::vector<std::pair<std::size_t, std::vector<std::string_view>>>& drivers =
-                        team_ranking[team_slot->second].counted;
+                    std::vector<std::pair<std::size_t, std::vector<const score_entry*>>>&
+                        drivers = team_ranking[team_slot->second].counted;
                     if (drivers.empty() || drivers.back().first != index) {
-                        drivers.emplace_back(index, std::vector<std::string_view>{});
+                        drivers.emplace_back(index, std::vector<const score_entry*>{});
                     }
-                    drivers.back().second.push_back(entry.name);
+                    drivers.back().second.push_back(&entry);
                 }
             }
         }

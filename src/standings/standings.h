@@ -59,8 +59,8 @@ struct team_standing : series_standing {
     // Exactly as configured; names that differ in letter case are different teams.
     std::string_view name;
     // Under the rule that only a team's best drivers of an event count: for each event in which
-    // some counted, its index and the names of those who did, best first.
-    std::vector<std::pair<std::size_t, std::vector<std::string_view>>> counted;
+    // some counted, its index and the entries of those who did, in the order of the event's table.
+    std::vector<std::pair<std::size_t, std::vector<const score_entry*>>> counted;
 };
 
 // True when `a` is placed below `b`: fewer points (compared exactly), else count-back on finishing

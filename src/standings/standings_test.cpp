@@ -343,4 +343,36 @@ TEST(standings, running_totals_follow_the_rule_event_by_event) {
               (std::vector<points_value>{0, 10, 14, 21, 33, 33}));
 }
 
+// Only each team's best placed drivers of an event count for it: most points, then the better
+// finish (one without a finish last); the drivers' own totals keep every point.
+TEST(standings, only_a_teams_best_drivers_of_an_event_count_for_it) {
+    const team_list teams{{"a", "Red"}, {"b", "Red"}, {"c", "Red"}, {"d", "Blue"}};
+    const std::vector<event_result> events{
+        make_event({{"a", points_value(6), 2}, {"b", points_value(6), 1}, {"c", points_value(8)},
+                    {"d", points_value(3), 3}},
+                   teams),
+        make_event({{"d", points_value(10), 1}, {"c", points_value(1), 2}}, teams),
+    };
+    standings_rules rules;
+    rules.team_counted_drivers = 2;
+    const standings s = build_standings(events, rules);
+    // Red at the first event: c (8, no finish) and b (6, 1st) before a (6, 2nd).
+    EXPECT_EQ(s.teams.at("Red").points, points_value(15));
+    EXPECT_EQ(s.teams.at("Red").finish_counts, (std::map<std::int32_t, std::int32_t>{{1, 1}, {2, 1}}));
+    EXPECT_EQ(s.teams.at("Blue").points, points_value(13));
+    EXPECT_EQ(s.drivers.at("a").points, points_value(6));
+    const auto names = [](const team_standing& team, std::size_t round) {
+        std::vector<std::string> names;
+        for (const score_entry* entry : team.counted.at(round).second) {
+            names.push_back(entry->name);
+        }
+        return names;
+    };
+    EXPECT_EQ(names(s.teams.at("Red"), 0), (std::vector<std::string>{"b", "c"}));  // table order
+    EXPECT_EQ(names(s.teams.at("Red"), 1), (std::vector<std::string>{"c"}));
+    EXPECT_EQ(team_order(s), (std::vector<std::string>{"Red", "Blue"}));
+    rules.team_counted_drivers = 0;
+    EXPECT_EQ(build_standings(events, rules).teams.at("Red").points, points_value(21));
+}
+
 }  // namespace

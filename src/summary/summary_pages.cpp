@@ -323,6 +323,10 @@ void write_team_table(std::ostream& out, const options::option_set& options, boo
                 break;
         }
     }
+    const bool counted_column = options.team_counted_drivers.value > 0;
+    if (counted_column) {
+        out << "<th>Counted drivers";
+    }
     out << "</thead><tbody>\n";
 
     std::size_t row = 0;
@@ -341,22 +345,30 @@ void write_team_table(std::ostream& out, const options::option_set& options, boo
                     out << "<td>";
                     html_escape(out, team->name);
                     break;
-                case column_type::points: {
-                    std::string title = standing_title_text(*team);
-                    for (const auto& [index, drivers] : team->counted) {
-                        title += "\nround " + std::to_string(index + 1) + ", " +
-                                 event_title(events.at(index)) + ":";
-                        for (std::size_t d = 0; d < drivers.size(); ++d) {
-                            title += (d == 0 ? " " : ", ") + std::string(drivers[d]);
-                        }
-                    }
+                case column_type::points:
                     out << "<td title=\"";
-                    html_escape(out, title) << "\">";
+                    html_escape(out, standing_title_text(*team)) << "\">";
                     points_text(out, team->points);
                     break;
-                }
                 default:
                     break;
+            }
+        }
+        if (counted_column) {
+            // "round 1 (AS1): Ann 10, Cid 6", a line per round in which some driver counted.
+            out << "<td class=counted>";
+            const char* line = "";
+            for (const auto& [index, drivers] : team->counted) {
+                out << line << "round " << index + 1 << " (";
+                html_escape(out, event_title(events.at(index))) << "):";
+                const char* separator = " ";
+                for (const score_entry* driver : drivers) {
+                    out << separator;
+                    html_escape(out, driver->name) << ' ';
+                    points_text(out, driver->points);
+                    separator = ", ";
+                }
+                line = "<br>";
             }
         }
         out << "</tr>\n";

@@ -46,10 +46,9 @@ void write_series_table(std::ostream& out, const options::option_set& options,
 // the columns of the global `options.team_summary_columns`. A column type the table cannot show
 // writes "warning: unsupported column for team summary: " + its name to `error_stream`, sets
 // `summary_warning` and is left out.
-// Under the rule that only a team's best drivers of an event count, the tooltip of a team's
-// points also names, event by event ("round 2, AS1: Ann, Cid", titled from `events`), the drivers
-// who counted.
-// `warn_columns` as for the series table.
+// Under the rule that only a team's best drivers of an event count (points.team-counted-drivers),
+// a last column "Counted drivers" names, round by round, those who counted and their points:
+// "round 2 (AS1): Ann 10, Cid 6" (titled from `events`), a line per round. `warn_columns` as for the series table.
 void write_team_table(std::ostream& out, const options::option_set& options, bool& summary_warning,
                       const std::vector<const team_standing*>& ranking,
                       const std::vector<event_result>& events = {}, bool warn_columns = true);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "process.h"
+#include "site_check.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -212,16 +213,7 @@ protected:
     static fs::path championship() { return root->path() / "championship-modern"; }
 
     // Every page the run wrote, relative to the championship folder.
-    static std::vector<std::string> pages() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(championship())) {
-            if (entry.path().extension() == ".html") {
-                names.push_back(fs::relative(entry.path(), championship()).generic_string());
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    static std::vector<std::string> pages() { return html_pages(championship()); }
 
     static temp_dir* root;
     static process_result* run;
@@ -257,87 +249,18 @@ TEST_F(modern_pages, the_run_is_clean_and_writes_every_page_from_the_set) {
     }
 }
 
-// `text` with the HTML entities a writer escapes turned back.
-std::string unescaped(std::string text) {
-    for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&quot;", "\""},
-                                            {"&lt;", "<"},
-                                            {"&#xA;", "\n"},
-                                            {"&amp;", "&"}}) {
-        for (auto at = text.find(entity); at != std::string::npos; at = text.find(entity, at)) {
-            text.replace(at, entity.size(), character);
-            at += character.size();
-        }
-    }
-    return text;
-}
-
-// A link's path with its %XX escapes decoded; empty when one is broken.
-std::optional<std::string> percent_decoded(const std::string& path) {
-    std::string text;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (path[i] != '%') {
-            text += path[i];
-            continue;
-        }
-        if (i + 2 >= path.size() || !std::isxdigit(static_cast<unsigned char>(path[i + 1])) ||
-            !std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
-            return std::nullopt;
-        }
-        text += static_cast<char>(std::stoi(path.substr(i + 1, 2), nullptr, 16));
-        i += 2;
-    }
-    return text;
-}
-
-// Every link of every page: an "href" or "src" must name a page the run wrote, relative to the
-// page, with its path segments percent-encoded (no raw blank or "#" in a folder's name), or an
-// element of the page named by "#id".
+// Every link of every page leads to a page the run wrote (check_links).
 TEST_F(modern_pages, every_link_leads_to_a_written_page) {
-    const std::vector<std::string> written = pages();
-    const std::set<std::string> files(written.begin(), written.end());
-    const std::regex attribute(R"re(\b(href|src)="([^"]*)")re");
-    std::size_t links = 0;
-    std::size_t anchors = 0;
-    for (const std::string& page : written) {
-        const std::string html = read_file(championship() / fs::u8path(page));
-        for (auto it = std::sregex_iterator(html.begin(), html.end(), attribute);
-             it != std::sregex_iterator(); ++it) {
-            const std::string target = unescaped((*it)[2]);
-            ++links;
-            SCOPED_TRACE(page + " links to " + target);
-            EXPECT_EQ(target.find_first_of(" \"<>"), std::string::npos) << "not encoded";
-            EXPECT_EQ(target.find("://"), std::string::npos) << "not relative";
-            const std::size_t hash = target.find('#');
-            const std::optional<std::string> path = percent_decoded(target.substr(0, hash));
-            ASSERT_TRUE(path);
-            std::string resolved = page;
-            if (!path->empty()) {
-                const fs::path joined = (fs::u8path(page).parent_path() / fs::u8path(*path))
-                                            .lexically_normal();
-                resolved = joined.generic_u8string();
-                EXPECT_EQ(files.count(resolved), 1U) << resolved;
-            }
-            if (hash != std::string::npos && files.count(resolved) != 0) {
-                ++anchors;
-                const std::string id = "id=\"" + target.substr(hash + 1) + "\"";
-                EXPECT_NE(read_file(championship() / fs::u8path(resolved)).find(id),
-                          std::string::npos);
-            }
-        }
-    }
-    std::cout << "  " << links << " links on " << written.size() << " pages checked, " << anchors
-              << " of them to an anchor\n";
-    EXPECT_GT(links, 200U) << "the pages link to each other";
+    const link_check check = check_links(championship(), pages());
+    EXPECT_EQ(check.faults, std::vector<std::string>{});
+    std::cout << "  " << check.links << " links on " << pages().size() << " pages checked, "
+              << check.anchors << " of them to an anchor\n";
+    EXPECT_GT(check.links, 200U) << "the pages link to each other";
 }
 
-// tidy reports errors and warnings on its standard error, one per line ("FILE:LINE:COL: Warning:
-// ..."). None is accepted.
 TEST_F(modern_pages, every_page_is_valid_html5) {
     for (const std::string& page : pages()) {
-        const process_result tidy =
-            run_process({"tidy", "-q", "-e", "--gnu-emacs", "yes", page}, championship());
-        ASSERT_NE(tidy.exit_code, 127) << "tidy is not installed (scripts/test.sh installs it)";
-        EXPECT_EQ(tidy.err, "") << page;
+        EXPECT_EQ(tidy_report(championship(), page), "") << page;
     }
 }
 
