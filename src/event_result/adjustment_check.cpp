@@ -48,9 +48,10 @@ bool changes_result(const options::adjustment_entry& entry, const event_result& 
     }
 }
 
-// Team members and forced names of drivers who have not raced are no mistake: reserves.
+// Team members, forced names and classes of drivers who have not raced are no mistake: reserves.
 bool absence_is_reported(const options::adjustment_entry& entry) {
-    return entry.what != kind::team_member && entry.what != kind::forced_name;
+    return entry.what != kind::team_member && entry.what != kind::forced_name &&
+           entry.what != kind::driver_class;
 }
 
 const char* section_of(const options::adjustment_entry& entry) {
@@ -58,6 +59,7 @@ const char* section_of(const options::adjustment_entry& entry) {
         case kind::points_change: return "modify-points";
         case kind::team_member: return "teams";
         case kind::forced_name: return "forced-names";
+        case kind::driver_class: return "driver-classes";
         default: return "penalties";
     }
 }

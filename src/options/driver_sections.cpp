@@ -58,6 +58,26 @@ public:
         }
     }
 
+    // Fails when the entry at `it` follows the value of the entry before it on its line:
+    // "joe -3 avoidable collision" reads as joe = "-3" and the entry "avoidable".
+    void refuse_spaced_value(const pt::ptree& entries, pt::ptree::const_iterator it) const {
+        if (it == entries.begin() || !places.follows_value(it->second)) {
+            return;
+        }
+        const auto& [owner, owner_entry] = *std::prev(it);
+        std::string spaced = owner_entry.data();
+        for (auto part = it;
+             part != entries.end() && (part == it || places.follows_value(part->second)); ++part) {
+            spaced += " " + part->first;
+            if (!part->second.data().empty()) {
+                spaced += " " + part->second.data();
+            }
+        }
+        fail(owner_entry, owner,
+             "a value with spaces is written in double quotes: " + visible(owner) + " \"" +
+                 visible(spaced) + "\"");
+    }
+
     void note(adjustment_entry::kind what, const name_key& driver, const pt::ptree& entry) {
         set.adjustments.push_back({what, driver, places.of(entry), where});
     }
@@ -166,22 +186,7 @@ void read_points_modifications(section_reader& reader, const pt::ptree& entries)
         in.imbue(std::locale::classic());
         point_type change;
         if (!(in >> change)) {
-            if (it != entries.begin() && reader.places.follows_value(entry)) {
-                // "joe -3 avoidable collision" reads as joe = "-3" and the entry "avoidable".
-                const auto& [owner, owner_entry] = *std::prev(it);
-                std::string spaced = owner_entry.data();
-                for (auto part = it; part != entries.end() &&
-                                     (part == it || reader.places.follows_value(part->second));
-                     ++part) {
-                    spaced += " " + part->first;
-                    if (!part->second.data().empty()) {
-                        spaced += " " + part->second.data();
-                    }
-                }
-                reader.fail(owner_entry, owner,
-                            "a value with spaces is written in double quotes: " + visible(owner) +
-                                " \"" + visible(spaced) + "\"");
-            }
+            reader.refuse_spaced_value(entries, it);
             reader.fail(entry, name, "invalid value: " + visible(value));
         }
         in.clear();
@@ -199,8 +204,11 @@ void read_points_modifications(section_reader& reader, const pt::ptree& entries)
 }
 
 // "GTR "FXR XRR FZR"": a class and its cars. A class named again gets the new cars in its place.
+// A class without cars may stand for the order of the classes that drivers are put into by name.
 void read_classes(section_reader& reader, const pt::ptree& entries) {
-    for (const auto& [name, entry] : entries) {
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const auto& [name, entry] = *it;
+        reader.refuse_spaced_value(entries, std::next(it) == entries.end() ? it : std::next(it));
         lfs_codec::require_utf8(name);
         std::istringstream words(entry.data());
         car_class read{name, {}};
@@ -220,9 +228,18 @@ void read_classes(section_reader& reader, const pt::ptree& entries) {
 
 // "ann "Am"": a driver in a class whatever he drives.
 void read_driver_classes(section_reader& reader, const pt::ptree& entries) {
-    for (const auto& [name, entry] : entries) {
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const auto& [name, entry] = *it;
+        reader.refuse_spaced_value(entries, std::next(it) == entries.end() ? it : std::next(it));
+        const name_key driver = reader.driver(entry, name);
+        if (trimmed(entry.data()).empty()) {
+            reader.fail(entry, name,
+                        "no class: the user name is followed by his class: " + visible(name) +
+                            " \"Am\"");
+        }
         lfs_codec::require_utf8(entry.data());
-        reader.set.driver_classes[reader.driver(entry, name)] = entry.data();
+        reader.set.driver_classes[driver] = entry.data();
+        reader.note(adjustment_entry::kind::driver_class, driver, entry);
     }
 }
 

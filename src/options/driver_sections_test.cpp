@@ -205,10 +205,48 @@ TEST(driver_sections, errors_name_the_place_the_entry_and_its_value) {
         {"modify-points { Joe 1.5.2 }",
          "rostrum.conf(1): modify-points: Joe: invalid value: 1.5.2 (a decimal has one point, like "
          "1.5)"},
+        // A class's cars, or a driver's class, unquoted.
+        {"classes\n{\n    GTR FXR XRR FZR\n    TBO XRT\n}",
+         "rostrum.conf(3): classes: GTR: a value with spaces is written in double quotes: "
+         "GTR \"FXR XRR FZR\""},
+        {"driver-classes { ann Pro Am }",
+         "rostrum.conf(1): driver-classes: ann: a value with spaces is written in double quotes: "
+         "ann \"Pro Am\""},
+        {"driver-classes { ann \"\" }",
+         "rostrum.conf(1): driver-classes: ann: no class: the user name is followed by his class: "
+         "ann \"Am\""},
     };
     for (const auto& [text, message] : cases) {
         EXPECT_EQ(failure_of(text), message) << text;
     }
+}
+
+TEST(driver_sections, classes_list_their_cars_and_drivers_their_class) {
+    const option_set set = read(R"(
+classes
+{
+    GTR "FXR XRR"
+    Am ""
+    TBO "XRT  RB4 "
+    GTR "FZR"
+}
+driver-classes
+{
+    Ann Am
+    bob "Pro"
+}
+)");
+    ASSERT_EQ(set.classes.size(), 3U);
+    EXPECT_EQ(set.classes[0].name, "GTR");  // named again: the new cars, in its first place
+    EXPECT_EQ(set.classes[0].cars, std::vector<std::string>{"FZR"});
+    EXPECT_TRUE(set.classes[1].cars.empty());
+    EXPECT_EQ(set.classes[2].cars, (std::vector<std::string>{"XRT", "RB4"}));
+    EXPECT_EQ(set.class_of_car("RB4"), std::optional<std::string_view>("TBO"));
+    EXPECT_EQ(set.class_of_car("XRR"), std::nullopt);
+    EXPECT_EQ(set.driver_classes.at(make_name_key("ann")), "Am");
+    EXPECT_EQ(set.driver_classes.at(make_name_key("BOB")), "Pro");
+    EXPECT_TRUE(set.has_classes());
+    EXPECT_FALSE(read("teams { }").has_classes());
 }
 
 TEST(driver_sections, adjustments_keep_where_they_were_written) {

@@ -114,7 +114,15 @@ struct points_modification {
 // written, kept so that an entry for a driver who takes part in none of the replays it applies to,
 // or that names a driver by his nickname, can be reported.
 struct adjustment_entry {
-    enum class kind { time_penalty, disqualification, hidden, points_change, team_member, forced_name };
+    enum class kind {
+        time_penalty,
+        disqualification,
+        hidden,
+        points_change,
+        team_member,
+        forced_name,
+        driver_class,
+    };
     // Where it was written, which decides the events it is checked against.
     enum class scope {
         championship,  // the top level of the championship's file: every event
