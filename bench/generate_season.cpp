@@ -1,12 +1,14 @@
-// generate_season [--seed S] [--best-results K] [--append FILE] EVENTS FOLDER: writes a generated
+// generate_season [--seed S] [--best-results K] [--points LINE]... [--append FILE] EVENTS FOLDER:
+// writes a generated
 // championship of EVENTS events into FOLDER (created; it should be new or empty) for the
 // benchmark (bench/run.sh).
 //
 // Each event folder ("event0001", numbered to sort in run order) holds two qualifying replays and
 // a race, each of 40 drivers drawn from a pool of 300. The championship's "rostrum.conf" configures
 // every points table and bonus with a sharing mode, teams and a hidden driver, and round blocks
-// with a time penalty, a disqualification and a points change; --best-results adds `points { best-results K }` and --append
-// copies FILE's text to its end (the benchmark's second variant).
+// with a time penalty, a disqualification and a points change; --best-results adds
+// `points { best-results K }`, each --points LINE adds that line to the points section, and
+// --append copies FILE's text to its end (the benchmark's variants).
 //
 // The same arguments always give the same bytes: the numbers come from our own generator
 // (splitmix64), not from the standard library's distributions, whose results differ between
@@ -60,6 +62,7 @@ struct settings {
     std::uint64_t seed = 42;
     int events = 0;
     int best_results = 0;  // 0: not configured
+    std::vector<std::string> points_lines;  // added to the points section
     fs::path append;       // empty: nothing appended
     fs::path folder;
 };
@@ -211,6 +214,9 @@ std::string championship_options(const settings& s,
     if (s.best_results != 0) {
         conf << "    best-results " << s.best_results << "\n";
     }
+    for (const std::string& line : s.points_lines) {
+        conf << "    " << line << "\n";
+    }
     conf << "}\nteams\n{\n";
     for (int team = 0; team < 30; ++team) {
         conf << "    \"Team " << team << "\"\n    {\n";
@@ -299,6 +305,8 @@ settings parse_arguments(int argc, char** argv) {
             s.seed = static_cast<std::uint64_t>(number_argument(argv[++i], "the seed"));
         } else if (argument == "--best-results" && has_value) {
             s.best_results = number_argument(argv[++i], "best-results");
+        } else if (argument == "--points" && has_value) {
+            s.points_lines.emplace_back(argv[++i]);
         } else if (argument == "--append" && has_value) {
             s.append = argv[++i];
         } else {
@@ -307,7 +315,8 @@ settings parse_arguments(int argc, char** argv) {
     }
     if (positional.size() != 2) {
         throw std::invalid_argument(
-            "usage: generate_season [--seed S] [--best-results K] [--append FILE] EVENTS FOLDER");
+            "usage: generate_season [--seed S] [--best-results K] [--points LINE]... "
+            "[--append FILE] EVENTS FOLDER");
     }
     s.events = number_argument(positional[0], "the number of events");
     s.folder = positional[1];

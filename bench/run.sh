@@ -10,7 +10,9 @@
 # sharing mode, teams, penalties, a points change), "best+data" (the same with dropped rounds,
 # best-results at 80% of the events, and season.json and series.csv: bench/second-variant.conf)
 # and "modern" (all-bonuses published as a website with the modern page set: a home page, links
-# and a page per driver: bench/modern-variant.conf).
+# and a page per driver: bench/modern-variant.conf) and "multi-class" (the same website with the
+# season's cars in two classes, the classification rule and the team rule:
+# bench/multiclass-variant.conf).
 # Seasons are generated once and kept under build-release/bench-data/, or $BENCH_DATA (the folder
 # name holds the size, the variant, the seed and a checksum of the generator's sources); delete it
 # to start over.
@@ -30,7 +32,7 @@ generate=$build/bench/generate_season
 plain=$build/bench/plain_io
 timer=$build/bench/time_run
 sources=$(cat bench/generate_season.cpp tests/support/replay_writer.cpp bench/second-variant.conf \
-              bench/modern-variant.conf |
+              bench/modern-variant.conf bench/multiclass-variant.conf |
           cksum | cut -d' ' -f1)
 
 # season_folder EVENTS VARIANT: the cache folder of one season (the championship is its "season").
@@ -51,6 +53,9 @@ generate() {
                        --append bench/second-variant.conf "$1" "$folder/season.part" ;;
         modern) "$generate" --seed $seed --append bench/modern-variant.conf "$1" \
                     "$folder/season.part" ;;
+        multi-class) "$generate" --seed $seed --points "minimum-distance 90%" \
+                         --points "team-counted-drivers 2" --append bench/multiclass-variant.conf \
+                         "$1" "$folder/season.part" ;;
     esac
     mv "$folder/season.part" "$folder/season"
 }
@@ -125,7 +130,7 @@ bench_line() {
 }
 
 for events in $sizes; do
-    for variant in all-bonuses best+data modern; do
+    for variant in all-bonuses best+data modern multi-class; do
         generate "$events" "$variant"
     done
 done
@@ -150,7 +155,7 @@ HEADER
 for events in $sizes; do
     repetitions=5
     [ "$events" -ge 5000 ] && repetitions=3
-    for variant in all-bonuses best+data modern; do
+    for variant in all-bonuses best+data modern multi-class; do
         bench_line "$events" "$variant" "$repetitions"
     done
 done

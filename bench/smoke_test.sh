@@ -36,6 +36,15 @@ grep -E '^(page|summary) ' full.list | while read -r role size path; do
 done
 [ "$(grep -c '^summary ' full.list)" -eq 3 ] || fail "full.list does not hold series, teams and log"
 
+# The multi-class variant (as bench/run.sh makes it) runs without a word too.
+"$generate" --seed 7 --points "minimum-distance 90%" --points "team-counted-drivers 2" \
+    --append "$(dirname "$0")/multiclass-variant.conf" 30 classes
+cd classes
+"$timer" -o ../classes.txt "$rostrum" >/dev/null || fail "rostrum ended with code $? (multi-class)"
+[ ! -s ../classes.txt ] || fail "rostrum wrote to the console (multi-class): $(cat ../classes.txt)"
+grep -q '<h3 class=class-name>RB4-FXO</h3>' series.html || fail "series.html has no class tables"
+cd ..
+
 status=0
 "$timer" sh -c 'exit 3' >/dev/null || status=$?
 [ "$status" -eq 3 ] || fail "time_run ended with $status, not the program's code 3"
