@@ -372,29 +372,25 @@ std::int32_t figure_of(const driver_statistics& statistics, options::column_type
     }
 }
 
-}  // namespace
-
-void write_season_json(std::ostream& out, const std::vector<event_result>& events,
-                       const standings& season, const options::option_set& global) {
-    write_season_json(out, events, std::vector<const standings*>{&season}, {}, global);
-}
-
-void write_season_json(std::ostream& out, const std::vector<event_result>& events,
-                       const std::vector<season_standings>& sets,
-                       const options::option_set& global) {
+// The tables of the season's sets of standings, and the class of each ("" for none).
+struct standings_tables {
     std::vector<const standings*> tables;
     std::vector<std::string> classes;
+};
+
+standings_tables tables_of(const std::vector<season_standings>& sets) {
+    standings_tables result;
     for (const season_standings& set : sets) {
-        tables.push_back(&set.table);
-        classes.push_back(set.car_class);
+        result.tables.push_back(&set.table);
+        result.classes.push_back(set.car_class);
     }
-    write_season_json(out, events, tables, classes, global);
+    return result;
 }
 
 void write_season_json(std::ostream& out, const std::vector<event_result>& events,
-                       const std::vector<const standings*>& tables,
-                       const std::vector<std::string>& classes,
-                       const options::option_set& global) {
+                       const standings_tables& sets, const options::option_set& global) {
+    const std::vector<const standings*>& tables = sets.tables;
+    const std::vector<std::string>& classes = sets.classes;
     const json championship_name =
         global.championship_name.empty() ? json(nullptr) : json(global.championship_name);
     out << "{\n  \"format_version\": " << format_version
@@ -448,26 +444,9 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 }
 
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
-                      const standings& season, const options::option_set& global) {
-    write_series_csv(out, events, std::vector<const standings*>{&season}, {}, global);
-}
-
-void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
-                      const std::vector<season_standings>& sets,
-                      const options::option_set& global) {
-    std::vector<const standings*> tables;
-    std::vector<std::string> classes;
-    for (const season_standings& set : sets) {
-        tables.push_back(&set.table);
-        classes.push_back(set.car_class);
-    }
-    write_series_csv(out, events, tables, classes, global);
-}
-
-void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
-                      const std::vector<const standings*>& tables,
-                      const std::vector<std::string>& classes,
-                      const options::option_set& global) {
+                      const standings_tables& sets, const options::option_set& global) {
+    const std::vector<const standings*>& tables = sets.tables;
+    const std::vector<std::string>& classes = sets.classes;
     // The statistics columns of the series page, in its order.
     std::vector<options::column_type> figures;
     for (const options::column_type column : global.summary_columns.columns) {
@@ -506,4 +485,28 @@ void write_series_csv(std::ostream& out, const std::vector<event_result>& events
             out << "\r\n";
         }
     }
+}
+
+}  // namespace
+
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const standings& season, const options::option_set& global) {
+    write_season_json(out, events, standings_tables{{&season}, {}}, global);
+}
+
+void write_season_json(std::ostream& out, const std::vector<event_result>& events,
+                       const std::vector<season_standings>& sets,
+                       const options::option_set& global) {
+    write_season_json(out, events, tables_of(sets), global);
+}
+
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const standings& season, const options::option_set& global) {
+    write_series_csv(out, events, standings_tables{{&season}, {}}, global);
+}
+
+void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
+                      const std::vector<season_standings>& sets,
+                      const options::option_set& global) {
+    write_series_csv(out, events, tables_of(sets), global);
 }

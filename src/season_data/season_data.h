@@ -30,11 +30,6 @@ void write_season_json(std::ostream& out, const std::vector<event_result>& event
 void write_season_json(std::ostream& out, const std::vector<event_result>& events,
                        const std::vector<season_standings>& sets,
                        const options::option_set& global);
-// (Both through this one: the tables, and the class of each, "" for none.)
-void write_season_json(std::ostream& out, const std::vector<event_result>& events,
-                       const std::vector<const standings*>& tables,
-                       const std::vector<std::string>& classes,
-                       const options::option_set& global);
 
 // Writes "series.csv": the drivers' table of "series.html" with the columns Position, Driver,
 // Team, Total and one per event (headed by the event's name; empty where the driver has no
@@ -52,7 +47,3 @@ void write_series_csv(std::ostream& out, const std::vector<event_result>& events
 void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
                       const std::vector<season_standings>& sets,
                       const options::option_set& global);
-// (Both through this one: the tables, and the class of each, "" for none.)
-void write_series_csv(std::ostream& out, const std::vector<event_result>& events,
-                      const std::vector<const standings*>& tables,
-                      const std::vector<std::string>& classes, const options::option_set& global);
