@@ -194,13 +194,14 @@ void write_results(std::ostream& page, const std::vector<event_result>& events,
         bool own_class = true;  // the entry is of the standings the page shows
         if (result != driver.results.end() && result->first == e) {
             entry = result++->second;
-        } else if (classes) {
-            own_class = false;
-            entry = event.scores.find(driver.key);  // his score in another class, if any
         }
         const auto* race = row_at(rows.race, race_rows, e);
         const auto* qualifying = row_at(rows.qualifying, qualifying_rows, e);
         const bool took_part = race != nullptr || qualifying != nullptr;
+        if (entry == nullptr && classes && took_part) {
+            own_class = false;
+            entry = event.scores.find(driver.key);  // his score in another class, if any
+        }
         out += took_part ? "<tr><td>" : "<tr class=missed><td>";
         out += cells[e];
         if (!took_part) {
