@@ -100,6 +100,8 @@ struct standings {
 // Throws std::runtime_error "points overflow for " + the driver's user name, or
 // "points overflow for team " + the team's name, when a total leaves the 32-bit range.
 standings build_standings(const std::vector<event_result>& events, std::int32_t best_results = 0);
+// The standings point into the events' scores: built from a temporary they would dangle.
+standings build_standings(std::vector<event_result>&& events, std::int32_t best_results = 0) = delete;
 
 // The rules of one set of standings.
 struct standings_rules {
@@ -111,6 +113,7 @@ struct standings_rules {
     const std::string* car_class = nullptr;
 };
 standings build_standings(const std::vector<event_result>& events, const standings_rules& rules);
+standings build_standings(std::vector<event_result>&& events, const standings_rules& rules) = delete;
 
 // One set of the season's standings: a class's, or the whole field's.
 struct season_standings {
@@ -124,6 +127,8 @@ struct season_standings {
 // each listing its classes). Throws what build_standings throws.
 std::vector<season_standings> build_season_standings(const std::vector<event_result>& events,
                                                      const options::option_set& global);
+std::vector<season_standings> build_season_standings(std::vector<event_result>&& events,
+                                                     const options::option_set& global) = delete;
 
 // A driver's series total after each of the `event_count` counted events (from his standing's
 // `results`), under the same rule: what his standing's points were after that event; 0 before

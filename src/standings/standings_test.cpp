@@ -331,7 +331,9 @@ TEST(standings, running_totals_follow_the_rule_event_by_event) {
         event.scores[make_name_key("a")].points = points;
     }
     events.emplace_back();  // and another
-    const standings s = build_standings({events.begin() + 1, events.end() - 1});
+    // The standings point into the events they were built from: these must outlive them.
+    const std::vector<event_result> inner(events.begin() + 1, events.end() - 1);
+    const standings s = build_standings(inner);
     // His results are those of the events after the first: the standing of the season without it.
     driver_standing driver = *s.driver_ranking.front();
     for (auto& [index, entry] : driver.results) {
