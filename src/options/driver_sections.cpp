@@ -217,7 +217,7 @@ void read_classes(section_reader& reader, const pt::ptree& entries) {
         }
         std::vector<car_class>& classes = reader.set.classes;
         const auto found = std::find_if(classes.begin(), classes.end(),
-                                        [&name](const car_class& c) { return c.name == name; });
+                                        [&read](const car_class& c) { return c.name == read.name; });
         if (found == classes.end()) {
             classes.push_back(std::move(read));
         } else {
